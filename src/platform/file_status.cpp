@@ -1,0 +1,75 @@
+#include "platform/file_status.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace dw::platform {
+
+std::int64_t toNanoseconds(const struct timespec& ts)
+{
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+static uid_t readUidMin()
+{
+    std::ifstream in("/etc/login.defs");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string key;
+        long value = 0;
+        if (words >> key && key == "UID_MIN" && words >> value && value > 0)
+            return static_cast<uid_t>(value);
+    }
+    return 1000;
+}
+
+uid_t systemUidLimit()
+{
+    static const uid_t limit = readUidMin();
+    return limit;
+}
+
+std::uint8_t attributesFrom(const struct stat& st, std::string_view name)
+{
+    std::uint8_t bits = 0;
+    if (S_ISDIR(st.st_mode))
+        bits |= attr::Folder;
+    else if (S_ISREG(st.st_mode))
+        bits |= attr::Archive;
+    if ((st.st_mode & S_IWUSR) == 0)
+        bits |= attr::ReadOnly;
+    if (!name.empty() && name.front() == '.')
+        bits |= attr::Hidden;
+    if (st.st_uid < systemUidLimit())
+        bits |= attr::System;
+    return bits;
+}
+
+FileStatus statusFrom(const struct stat& st, std::string_view name)
+{
+    FileStatus status;
+    status.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    status.accessNs = toNanoseconds(st.st_atim);
+    status.modifyNs = toNanoseconds(st.st_mtim);
+    status.device = st.st_dev;
+    status.inode = st.st_ino;
+    status.allocated = static_cast<std::uint64_t>(st.st_blocks) * 512;
+    status.mode = st.st_mode;
+    status.owner = st.st_uid;
+    status.attributes = attributesFrom(st, name);
+    return status;
+}
+
+std::optional<FileStatus> statPath(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    std::string_view view(path);
+    while (view.size() > 1 && view.back() == '/')
+        view.remove_suffix(1);
+    return statusFrom(st, fileNameOf(view));
+}
+
+}  // namespace dw::platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/search/file_entry.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dw::platform {
+
+// What lstat() tells about one path, in the program's terms.
+struct FileStatus {
+    std::uint64_t size = 0;
+    std::int64_t accessNs = 0;
+    std::int64_t modifyNs = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t allocated = 0;  // st_blocks * 512
+    mode_t mode = 0;
+    uid_t owner = 0;
+    std::uint8_t attributes = 0;
+
+    bool isRegular() const { return S_ISREG(mode); }
+    bool isFolder() const { return S_ISDIR(mode); }
+    bool isSymlink() const { return S_ISLNK(mode); }
+};
+
+// lstat() of `path` (a symbolic link is described, never followed).
+std::optional<FileStatus> statPath(const std::string& path);
+// The status of a struct stat already read for an entry named `name`.
+FileStatus statusFrom(const struct stat& st, std::string_view name);
+
+// Attribute bits: folder = a directory, read-only = owner write bit clear,
+// hidden = the name begins with a dot, system = owned by a system account,
+// archive = every regular file.
+std::uint8_t attributesFrom(const struct stat& st, std::string_view name);
+
+// Accounts below this uid are system accounts (UID_MIN of /etc/login.defs,
+// 1000 when it is not given).
+uid_t systemUidLimit();
+
+std::int64_t toNanoseconds(const struct timespec& ts);
+
+}  // namespace dw::platform
