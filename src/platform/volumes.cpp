@@ -76,7 +76,6 @@ bool isPseudoFileSystem(std::uint64_t fsType)
     case SELINUX_MAGIC:
     case SMACK_MAGIC:
     case NSFS_MAGIC:
-    case 0x6e736673:  // nsfs (older constant)
         return true;
     default:
         return false;

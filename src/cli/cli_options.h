@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dw::cli {
+
+enum class OutputFormat { Text, Fdupes, Json };
+
+// The command line, parsed; optional fields override the settings only when given.
+struct CliOptions {
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> folders;
+    bool duplicates = false, size = false, mask = false, old = false;  // none given: all four
+    bool noSubfolders = false;
+    std::optional<int> mode;            // FundDuplicatesMode
+    bool empty = false;
+    std::optional<std::uint32_t> larger, smaller;  // units of 1000 bytes
+    std::optional<int> days, months;
+    std::optional<std::string> masks;   // "*.tmp;*.bak"
+    std::vector<std::string> excludes;
+    std::optional<int> securityLevel;
+    std::optional<std::string> settingsFile;
+    OutputFormat format = OutputFormat::Text;
+
+    bool anyKind() const { return duplicates || size || mask || old; }
+    bool sizeGiven() const { return empty || larger || smaller; }
+};
+
+// Parses argv; on bad usage returns nullopt and sets `error` to a Russian message.
+std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+std::string usageText();
+
+}  // namespace dw::cli

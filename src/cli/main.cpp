@@ -1,0 +1,180 @@
+// diskwright-cli: the search engine of Diskwright in a terminal.
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/terminal_progress.h"
+#include "engine/results/result_set.h"
+#include "engine/results/type_description.h"
+#include "engine/search/search_driver.h"
+#include "engine/settings/search_settings.h"
+#include "platform/qsettings_store.h"
+
+#include <QDir>
+#include <QString>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <iostream>
+
+using namespace dw;
+
+namespace {
+
+Progress* activeProgress = nullptr;
+
+void onInterrupt(int)
+{
+    // Cancel cooperatively: what was found so far is still printed.
+    if (activeProgress)
+        activeProgress->cancel.store(true, std::memory_order_relaxed);
+}
+
+std::string absoluteFolder(const std::string& folder)
+{
+    QString path = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(folder.c_str())));
+    std::string result = path.toLocal8Bit().toStdString();
+    if (result.empty() || result.back() != '/')
+        result.push_back('/');
+    return result;
+}
+
+bool isReadableFolder(const std::string& folder)
+{
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.c_str(), R_OK | X_OK) == 0;
+}
+
+void applyOptions(const cli::CliOptions& options, SearchSettings& settings)
+{
+    if (options.mode)
+        settings.fundDuplicatesMode = *options.mode;
+    if (options.sizeGiven()) {
+        settings.findFiles = options.empty;
+        settings.bySize = options.larger || options.smaller;
+        if (options.larger) {
+            settings.lessThen = 0;
+            settings.size = *options.larger;
+        } else if (options.smaller) {
+            settings.lessThen = 1;
+            settings.size = *options.smaller;
+        }
+    }
+    if (options.days) {
+        settings.byDays = true;
+        settings.days = *options.days;
+    } else if (options.months) {
+        settings.byDays = false;
+        settings.months = *options.months;
+    }
+    if (options.masks) {
+        settings.masks = {"diskwright-cli\t" + *options.masks};
+        settings.rebuildPatterns();
+    }
+    for (const std::string& exclude : options.excludes) {
+        std::string folder = absoluteFolder(exclude);
+        for (auto* list : {&settings.duplicatesExcludeDirs, &settings.maskExcludeDirs, &settings.oldExcludeDirs})
+            list->push_back(folder);
+    }
+    if (options.securityLevel)
+        settings.securityLevel = *options.securityLevel;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    auto parsed = cli::parseCommandLine(args, error);
+    if (!parsed) {
+        std::cerr << "diskwright-cli: " << error << "\nСправка: diskwright-cli --help\n";
+        return 2;
+    }
+    const cli::CliOptions& options = *parsed;
+    if (options.help) {
+        std::cout << cli::usageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "diskwright-cli " << DW_VERSION << '\n';
+        return 0;
+    }
+
+    SearchSettings settings;
+    if (options.settingsFile) {
+        struct stat st {};
+        if (::stat(options.settingsFile->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::cerr << "diskwright-cli: файл настроек не найден: " << *options.settingsFile << '\n';
+            return 2;
+        }
+        auto store = platform::QSettingsStore::fromIniFile(*options.settingsFile);
+        settings.load(store);
+    } else {
+        auto store = platform::QSettingsStore::forUser("diskwright");
+        settings.load(store);
+    }
+    applyOptions(options, settings);
+    useRussianLocale();
+
+    int exitCode = 0;
+    SearchRequest request;
+    for (const std::string& folder : options.folders) {
+        std::string absolute = absoluteFolder(folder);
+        if (!isReadableFolder(absolute)) {
+            std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
+            exitCode = 1;
+            continue;
+        }
+        request.scope.push_back(absolute);
+    }
+    bool all = !options.anyKind();
+    request.duplicates = all || options.duplicates;
+    request.bySize = all || options.size;
+    request.byMask = all || options.mask;
+    request.old = all || options.old;
+    request.subfolders = !options.noSubfolders;
+
+    cli::KindList kinds;
+    if (request.byMask)
+        kinds.push_back(ResultKind::ByMask);
+    if (request.bySize)
+        kinds.push_back(ResultKind::BySize);
+    if (request.duplicates)
+        kinds.push_back(ResultKind::Duplicates);
+    if (request.old)
+        kinds.push_back(ResultKind::Old);
+
+    ResultSet results(settings.view);
+    cli::TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
+    activeProgress = &progress;
+    std::signal(SIGINT, onInterrupt);
+    SearchDriver driver(settings, progress, results);
+    SearchStatistics stats = driver.runSearch(request);
+    progress.finish();
+    std::signal(SIGINT, SIG_DFL);
+    activeProgress = nullptr;
+
+    for (const std::string& folder : stats.unreadableScope) {
+        std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
+        exitCode = 1;
+    }
+
+    std::ios::sync_with_stdio(false);
+    switch (options.format) {
+    case cli::OutputFormat::Text:
+        cli::printText(std::cout, results, kinds);
+        break;
+    case cli::OutputFormat::Fdupes:
+        cli::printFdupes(std::cout, results);
+        break;
+    case cli::OutputFormat::Json:
+        cli::printJson(std::cout, results, kinds, stats);
+        break;
+    }
+    std::cout.flush();
+    cli::printStatistics(std::cerr, stats);
+    if (!std::cout)
+        return 1;
+    return exitCode;
+}

@@ -1,0 +1,275 @@
+#include "engine/search/folder_walker.h"
+
+#include "platform/file_status.h"
+#include "platform/volumes.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+
+namespace dw {
+
+// One directory entry as lstat() saw it while its folder was listed.
+struct FolderWalker::Item {
+    std::string name;
+    struct stat st;
+};
+
+struct FolderWalker::Frame {
+    std::string path;  // ends with '/'
+    std::vector<Item> items;
+    std::size_t next = 0;
+};
+
+namespace {
+
+bool isKernelInterfacePath(const std::string& folder)
+{
+    for (const char* prefix : {"/proc/", "/sys/", "/dev/"})
+        if (folder.rfind(prefix, 0) == 0)
+            return true;
+    return false;
+}
+
+std::string withSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+FileEntry entryFor(const std::string& folder, const std::string& name, const struct stat& st)
+{
+    FileEntry entry;
+    entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    entry.lastAccessNs = platform::toNanoseconds(st.st_atim);
+    entry.device = st.st_dev;
+    entry.inode = st.st_ino;
+    entry.attributes = platform::attributesFrom(st, name);
+    entry.path.reserve(folder.size() + name.size());
+    entry.path.append(folder).append(name);
+    return entry;
+}
+
+}  // namespace
+
+bool FolderWalker::listFolder(const std::string& folder, std::vector<Item>& items, bool top)
+{
+    items.clear();
+    if (isKernelInterfacePath(folder))
+        return false;
+    // A scope folder the user named may itself be a link; below it nothing is followed.
+    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+    std::string openPath = folder;
+    if (!top) {
+        flags |= O_NOFOLLOW;
+        if (openPath.size() > 1)
+            openPath.pop_back();  // a trailing '/' would make the kernel follow a link
+    }
+    int fd = ::open(openPath.c_str(), flags);
+    if (fd < 0) {
+        ++skipped_;
+        return false;
+    }
+    struct stat self {};
+    if (::fstat(fd, &self) != 0 || !S_ISDIR(self.st_mode)) {
+        ::close(fd);
+        ++skipped_;
+        return false;
+    }
+    if (!visited_.emplace(self.st_dev, self.st_ino).second ||
+        platform::volumeOfFd(self.st_dev, fd).pseudo) {
+        ::close(fd);
+        return false;
+    }
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        ++skipped_;
+        return false;
+    }
+    while (dirent* d = ::readdir(dir)) {
+        const char* name = d->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        Item item;
+        if (::fstatat(::dirfd(dir), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
+            ++skipped_;  // vanished between listing and stat
+            continue;
+        }
+        item.name = name;
+        items.push_back(std::move(item));
+    }
+    ::closedir(dir);
+    return true;
+}
+
+std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
+                                 const WalkOptions& options)
+{
+    const std::string folder = withSlash(scopeFolder);
+    std::uint64_t count = 0;
+    std::vector<Frame> frames(1);
+    frames[0].path = folder;
+    if (progress_)
+        progress_->setFolder(folder);
+    std::uint64_t skippedBefore = skipped_;
+    bool listed = listFolder(folder, frames[0].items, true);
+    topReadable_ = listed || skipped_ == skippedBefore;
+    if (!listed)
+        return 0;
+
+    while (!frames.empty()) {
+        if (progress_ && progress_->cancelled())
+            break;
+        Frame& frame = frames.back();
+        if (frame.next >= frame.items.size()) {
+            frames.pop_back();
+            continue;
+        }
+        const Item& item = frame.items[frame.next++];
+        if (item.name.front() == '.')
+            continue;
+        if (S_ISDIR(item.st.st_mode)) {
+            if (options.includeFolders) {
+                list.append(entryFor(frame.path, item.name, item.st));
+                ++count;
+            }
+            if (options.recurse) {
+                Frame child;
+                child.path = frame.path + item.name + '/';
+                if (listFolder(child.path, child.items, false)) {
+                    if (progress_)
+                        progress_->setFolder(child.path);
+                    frames.push_back(std::move(child));  // `frame` is invalid from here
+                }
+            }
+        } else if (S_ISREG(item.st.st_mode)) {
+            FileEntry entry = entryFor(frame.path, item.name, item.st);
+            if (options.highSecurity && isProtectedFile(entry.path, entry.attributes))
+                continue;
+            list.append(std::move(entry));
+            ++count;
+        }
+        // Links, FIFOs, sockets and devices are never recorded.
+    }
+    return count;
+}
+
+std::uint64_t FolderWalker::collectPaths(const std::string& scopeFolder, const std::string& pattern,
+                                         std::vector<std::string>* paths, bool includeFolders,
+                                         bool recurse)
+{
+    const std::string folder = withSlash(scopeFolder);
+    std::uint64_t count = 0;
+    std::vector<Frame> frames(1);
+    frames[0].path = folder;
+    std::uint64_t skippedBefore = skipped_;
+    bool listed = listFolder(folder, frames[0].items, true);
+    topReadable_ = listed || skipped_ == skippedBefore;
+    if (!listed)
+        return 0;
+    while (!frames.empty()) {
+        if (progress_ && progress_->cancelled())
+            break;
+        Frame& frame = frames.back();
+        if (frame.next >= frame.items.size()) {
+            frames.pop_back();
+            continue;
+        }
+        const Item& item = frame.items[frame.next++];
+        if (!matchesMask(item.name, pattern))
+            continue;
+        std::string full = frame.path + item.name;
+        if (S_ISDIR(item.st.st_mode)) {
+            if (includeFolders) {
+                if (paths)
+                    paths->push_back(full);
+                ++count;
+            }
+            if (recurse) {
+                Frame child;
+                child.path = full + '/';
+                if (listFolder(child.path, child.items, false))
+                    frames.push_back(std::move(child));
+            }
+        } else {
+            // Everything that is not a folder counts as a file here, links
+            // included: a caller deleting a folder removes a link as a link.
+            if (paths)
+                paths->push_back(std::move(full));
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::uint64_t folderSize(const std::string& folder)
+{
+    std::vector<std::string> paths;
+    FolderWalker walker;
+    walker.collectPaths(folder, "*", &paths, false, true);
+    std::uint64_t total = 0;
+    for (const std::string& path : paths) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            total += static_cast<std::uint64_t>(st.st_size);
+    }
+    return total;
+}
+
+bool isInExcludedFolder(const std::vector<std::string>& folders, std::string_view path)
+{
+    for (const std::string& raw : folders) {
+        std::string_view folder(raw);
+        while (!folder.empty() && folder.back() == '/')
+            folder.remove_suffix(1);
+        if (folder.empty())
+            continue;  // the root excludes nothing
+        if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0)
+            continue;
+        if (path.size() == folder.size() || path[folder.size()] == '/')
+            return true;
+    }
+    return false;
+}
+
+bool isProtectedFile(std::string_view path, std::uint8_t attributes)
+{
+    static constexpr std::array<const char*, 18> kProtectedEndings = {
+        "EXE", "DLL", "VXD", "OCX", "DAT", "COM", "BAT", "TLB", "CPL",
+        "CPX", "INF", "NLS", "DRV", "MSC", "SYS", "CAT", "CAB", "MSI"};
+    if (attributes & attr::System)
+        return true;
+    if (path.size() >= 3) {
+        char tail[4] = {};
+        for (int i = 0; i < 3; ++i)
+            tail[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[path.size() - 3 + i])));
+        for (const char* ending : kProtectedEndings)
+            if (std::strcmp(tail, ending) == 0)
+                return true;
+    }
+    std::string_view name = fileNameOf(path);
+    if (name.size() > 3 && name.substr(name.size() - 3) == ".ko")
+        return true;
+    // libfoo.so, libfoo.so.6, libfoo.so.1.2.3
+    auto so = name.find(".so");
+    while (so != std::string_view::npos && so > 0) {
+        std::string_view rest = name.substr(so + 3);
+        if (rest.empty() || (rest.front() == '.' && rest.size() > 1 &&
+                             std::all_of(rest.begin(), rest.end(), [](char c) {
+                                 return c == '.' || (c >= '0' && c <= '9');
+                             })))
+            return true;
+        so = name.find(".so", so + 1);
+    }
+    return false;
+}
+
+}  // namespace dw

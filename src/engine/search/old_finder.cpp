@@ -1,0 +1,51 @@
+#include "engine/search/finders.h"
+
+#include "engine/search/folder_walker.h"
+#include "engine/texts.h"
+
+namespace dw {
+
+std::time_t oldCutoff(const OldOptions& options)
+{
+    std::time_t now = options.now != 0 ? options.now : std::time(nullptr);
+    std::tm fields {};
+    ::localtime_r(&now, &fields);
+    if (options.byDays)
+        fields.tm_mday -= options.days;
+    else
+        fields.tm_mon -= options.months;
+    fields.tm_isdst = -1;  // let the library decide for the new date
+    return std::mktime(&fields);
+}
+
+FinderResult findOld(ScanList& list, const OldOptions& options, Progress& progress, RowSink& rows)
+{
+    FinderResult result;
+    progress.setPhase(text::SearchOld);
+    progress.setAnimation(false);
+    progress.setRange(0, list.count());
+    list.sortByAccessTime();
+
+    // Access times are compared in nanoseconds against the cutoff second, so
+    // a file opened at 10:00:00.5 is not earlier than a 10:00:00 cutoff.
+    const std::int64_t cutoffNs = static_cast<std::int64_t>(oldCutoff(options)) * 1'000'000'000;
+    const std::size_t n = list.slots();
+    for (std::size_t i = 0; i < n && list[i].lastAccessNs < cutoffNs; ++i) {
+        if (!isInExcludedFolder(options.excludeDirs, list[i].path)) {
+            rows.addRow(ResultKind::Old, list[i], 0, 0, 0);
+            result.reportedBytes += list[i].size;
+        }
+        list.take(i);
+        progress.step();
+        if (progress.cancelled()) {
+            progress.hide();
+            break;
+        }
+    }
+    if (!progress.cancelled())
+        progress.setPosition(n);
+    list.compact();
+    return result;
+}
+
+}  // namespace dw
