@@ -1,7 +1,9 @@
 #include "support/temp_tree.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +19,19 @@ namespace dwtest {
 
 uid_t TempTree::userUid() { return 1000; }
 bool TempTree::runningAsRoot() { return ::geteuid() == 0; }
+
+bool TempTree::runAsUser(const std::function<bool()>& body)
+{
+    if (!runningAsRoot())
+        return body();
+    pid_t child = ::fork();
+    if (child == 0) {
+        bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(userUid()) == 0 && ::setuid(userUid()) == 0 && body();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 TempTree::TempTree()
 {

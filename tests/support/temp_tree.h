@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ public:
 
     static uid_t userUid();
     static bool runningAsRoot();
+    // Runs `body` in a child process as the ordinary account when the tests
+    // run as root (so that permissions apply), else in this process. Returns
+    // what `body` returned.
+    static bool runAsUser(const std::function<bool()>& body);
 
 private:
     std::string root_;

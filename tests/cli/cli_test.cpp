@@ -1,0 +1,196 @@
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+extern char** environ;
+
+using dwtest::TempTree;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs diskwright-cli with `args`, stdout and stderr captured in files.
+CliRun runCli(const TempTree& tree, std::vector<std::string> args)
+{
+    std::string outPath = tree.path("../") + "cli-out-" + std::to_string(::getpid());
+    std::string errPath = outPath + ".err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    args.insert(args.begin(), DW_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    CliRun run;
+    if (posix_spawn(&pid, DW_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = dwtest::readFile(outPath);
+    run.err = dwtest::readFile(errPath);
+    ::unlink(outPath.c_str());
+    ::unlink(errPath.c_str());
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        result.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return result;
+}
+
+// A settings file of its own, so that the user's settings never leak in.
+std::string settingsFile(TempTree& tree, const std::string& content = "")
+{
+    return tree.write("settings.ini", content);
+}
+
+}  // namespace
+
+TEST(Cli, BadUsageExitsWithTwo)
+{
+    TempTree tree;
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "."}, {"--mode", "slow", "."}, {"--larger"}, {"--days", "x", "."},
+             {"--larger", "1", "--smaller", "2", "."}, {"--settings", tree.path("none.ini"), "."}}) {
+        CliRun run = runCli(tree, args);
+        EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_FALSE(run.err.empty());
+    }
+    CliRun help = runCli(tree, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--duplicates"), std::string::npos);
+}
+
+TEST(Cli, FdupesFormatListsProvenGroupsAndGoesOnPastAMissingFolder)
+{
+    TempTree tree;
+    std::string content = dwtest::makeBytes(70000, 1);
+    tree.write("data/one", content);
+    tree.write("data/sub dir/two", content);
+    std::string trap = content;
+    trap[69999] = static_cast<char>(trap[69999] ^ 1);
+    tree.write("data/trap", trap);
+    tree.write("data/small a", "same");
+    tree.write("data/small b", "same");
+    std::string ini = settingsFile(tree);
+
+    CliRun run = runCli(tree, {"--duplicates", "--format", "fdupes", "--settings", ini, "--security", "low",
+                            tree.path("missing"), tree.path("data")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("missing"), std::string::npos);
+    auto out = lines(run.out);
+    // Two groups, smaller size first, each followed by a blank line.
+    ASSERT_EQ(out.size(), 7u) << run.out;
+    std::vector<std::string> first(out.begin(), out.begin() + 2), second(out.begin() + 3, out.begin() + 5);
+    std::sort(first.begin(), first.end());
+    std::sort(second.begin(), second.end());
+    EXPECT_EQ(first, (std::vector<std::string>{tree.path("data/small a"), tree.path("data/small b")}));
+    EXPECT_EQ(second, (std::vector<std::string>{tree.path("data/one"), tree.path("data/sub dir/two")}));
+    EXPECT_EQ(out[2], "");
+    EXPECT_EQ(out[5], "");
+    EXPECT_NE(run.err.find("Всего проанализировано: 5 Файлов"), std::string::npos);
+}
+
+TEST(Cli, SettingsFileSuppliesMasksAndExclusions)
+{
+    TempTree tree;
+    tree.write("scan/a.junk", "1");
+    tree.write("scan/b.tmp", "2");
+    tree.write("scan/keep/c.junk", "3");
+    tree.write("scan/keep2/d.junk", "4");
+    std::string ini = settingsFile(tree,
+                                   "[General]\nFirstTime=0\n"
+                                   "[FindMask]\nMask0=\"Junk\\t*.junk\"\nExcludeDir0=" + tree.path("scan/keep/") + "\n");
+    CliRun run = runCli(tree, {"--mask", "--settings", ini, "--security", "low", tree.path("scan")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("a.junk"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("d.junk"), std::string::npos);   // a sibling is not excluded
+    EXPECT_EQ(run.out.find("c.junk"), std::string::npos);
+    EXPECT_EQ(run.out.find("b.tmp"), std::string::npos);
+
+    // --masks replaces the masks, --exclude adds an exclusion for every kind.
+    run = runCli(tree, {"--mask", "--masks", "*.tmp", "--exclude", tree.path("scan/keep2"), "--settings", ini,
+                        "--security", "low", tree.path("scan")});
+    EXPECT_NE(run.out.find("b.tmp"), std::string::npos);
+    EXPECT_EQ(run.out.find("a.junk"), std::string::npos);
+}
+
+TEST(Cli, SizeAndAgeOptions)
+{
+    TempTree tree;
+    tree.write("f/big", std::string(5001, 'x'));
+    tree.write("f/edge", std::string(5000, 'x'));
+    tree.write("f/empty", "");
+    tree.write("f/aged", "old");
+    tree.age("f/aged", 40 * 86400);
+    std::string ini = settingsFile(tree);
+
+    CliRun run = runCli(tree, {"--size", "--larger", "5", "--settings", ini, "--security", "low", tree.path("f")});
+    EXPECT_NE(run.out.find("/f/big"), std::string::npos);
+    EXPECT_EQ(run.out.find("/f/edge"), std::string::npos);
+    EXPECT_EQ(run.out.find("/f/empty"), std::string::npos);
+
+    run = runCli(tree, {"--size", "--empty", "--settings", ini, "--security", "low", tree.path("f")});
+    EXPECT_NE(run.out.find("/f/empty"), std::string::npos);
+    EXPECT_EQ(run.out.find("/f/big"), std::string::npos);
+
+    run = runCli(tree, {"--old", "--days", "30", "--settings", ini, "--security", "low", tree.path("f")});
+    EXPECT_NE(run.out.find("/f/aged"), std::string::npos);
+    EXPECT_EQ(run.out.find("/f/big"), std::string::npos);
+}
+
+TEST(Cli, JsonCarriesEveryRowWithOddNamesIntact)
+{
+    TempTree tree;
+    tree.write("j/new\nline", "dup");
+    tree.write(std::string("j/bad\xff"), "dup");
+    tree.write("j/кириллица \"кавычки\"", "dup");
+    std::string ini = settingsFile(tree);
+    CliRun run = runCli(tree, {"--duplicates", "--format", "json", "--settings", ini, "--security", "low",
+                            tree.path("j")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("new\\nline"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("bad\\udcff"), std::string::npos);
+    EXPECT_NE(run.out.find("кириллица \\\"кавычки\\\""), std::string::npos);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n') > 3, true);
+    EXPECT_NE(run.out.find("\"group\": 1"), std::string::npos);
+    EXPECT_EQ(run.out.find("\"group\": 2"), std::string::npos);
+}
+
+TEST(Cli, HighSecurityHidesProtectedFiles)
+{
+    TempTree tree;
+    tree.write("h/setup.exe", "x");
+    tree.write("h/notes.txt", "x");
+    std::string ini = settingsFile(tree);
+    CliRun run = runCli(tree, {"--size", "--settings", ini, tree.path("h")});
+    EXPECT_EQ(run.out.find("setup.exe"), std::string::npos);
+    EXPECT_NE(run.out.find("notes.txt"), std::string::npos);
+}
