@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Times diskwright-cli's duplicate search against jdupes, fdupes, rdfind and
+# rmlint on one tree (warm page cache), then checks that our groups equal
+# jdupes's. Usage: bench/compare_dupes.sh TREE [RUNS=5]
+# DW_CLI overrides the CLI binary (default build/src/cli/diskwright-cli).
+set -euo pipefail
+
+if [[ $# -lt 1 || ! -d $1 ]]; then
+    echo "usage: $0 TREE [RUNS=5]" >&2
+    exit 2
+fi
+tree=$(realpath "$1")
+runs=${2:-5}
+bench=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$bench")
+cli=$(cd "$repo" && realpath -m "${DW_CLI:-build/src/cli/diskwright-cli}")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+: > "$work/empty.ini"
+# rmlint and rdfind like to leave files in the current folder; keep them here.
+mkdir "$work/cwd" && cd "$work/cwd"
+
+# Sets CMD (the command line) and RESULT (where its groups end up; stdout goes
+# to $work/TOOL.stdout) for one tool.
+set_cmd() {
+    RESULT=$work/$1.stdout
+    case $1 in
+        ours)   CMD=("$cli" --duplicates --format fdupes --security low --settings "$work/empty.ini" "$tree/") ;;
+        # -q: no progress; without -H hard links never match each other.
+        jdupes) CMD=(jdupes -r -q "$tree") ;;
+        fdupes) CMD=(fdupes -r -q "$tree") ;;
+        rdfind) CMD=(rdfind -dryrun true -outputname "$work/rdfind.txt" "$tree")
+                RESULT=rdfind:$work/rdfind.txt ;;
+        # -T df: duplicate files only, none of rmlint's other lint types.
+        rmlint) CMD=(rmlint -T df -o "fdupes:$work/rmlint.txt" "$tree")
+                RESULT=$work/rmlint.txt ;;
+    esac
+}
+
+echo "warming the page cache ($(du -sh "$tree" | cut -f1)) ..." >&2
+find "$tree" -type f -print0 | xargs -0 cat > /dev/null
+
+declare -A result   # tool -> its groups, for group_compare.py
+printf '%-8s %10s %14s %8s %8s\n' tool "median s" "peak RSS MiB" groups "groups*"
+for tool in ours jdupes fdupes rdfind rmlint; do
+    set_cmd "$tool"
+    if ! command -v "${CMD[0]}" > /dev/null; then
+        printf '%-8s skipped: %s not found\n' "$tool" "${CMD[0]}"
+        continue
+    fi
+    : > "$work/times"
+    status=0
+    for ((i = 1; i <= runs; i++)); do
+        echo "$tool run $i/$runs" >&2
+        /usr/bin/time -f '%e %M' -o "$work/time" "${CMD[@]}" > "$work/$tool.stdout" 2> "$work/$tool.stderr" || status=$?
+        tail -n 1 "$work/time" >> "$work/times"
+    done
+    median=$(cut -d' ' -f1 "$work/times" | sort -n |
+             awk '{ t[NR] = $1 } END { print (NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2) }')
+    rss=$(awk '$2 > m { m = $2 } END { printf "%.1f", m / 1024 }' "$work/times")
+    read -r raw norm < <(python3 "$bench/group_compare.py" count "$RESULT")
+    printf '%-8s %10s %14s %8s %8s' "$tool" "$median" "$rss" "$raw" "$norm"
+    if ((status != 0)); then
+        printf '   (exit status %d) %s' "$status" "$(tail -n 1 "$work/$tool.stderr")"
+    fi
+    printf '\n'
+    result[$tool]=$RESULT
+done
+echo "groups: as printed by the tool; groups*: distinct inodes, empty files and hard links folded"
+echo
+
+[[ -f $tree.groups ]] && result[generator]=$tree.groups
+
+# Our groups against jdupes decide the exit status; the rest is for information.
+base=ours
+if [[ -z ${result[ours]:-} ]]; then
+    echo "diskwright-cli did not run (DW_CLI=$cli); comparing jdupes with the others instead"
+    base=jdupes
+fi
+[[ -n ${result[$base]:-} ]] || exit 1
+rc=0
+for other in jdupes fdupes rdfind rmlint generator; do
+    [[ $other == "$base" || -z ${result[$other]:-} ]] && continue
+    if [[ $base == ours && $other == jdupes ]]; then
+        python3 "$bench/group_compare.py" compare "${result[ours]}" "${result[jdupes]}" ours jdupes || rc=1
+    else
+        python3 "$bench/group_compare.py" compare "${result[$base]}" "${result[$other]}" "$base" "$other" || true
+    fi
+done
+exit $rc
