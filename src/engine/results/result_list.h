@@ -78,7 +78,8 @@ public:
 
 private:
     ResultRow& appendRow(const std::string& path, std::uint8_t attributes, std::uint64_t size,
-                         Colour backColour, Colour textColour, std::uint32_t group);
+                         Colour backColour, Colour textColour, std::uint32_t group,
+                         bool compressed, std::uint64_t sizeOnDisk);
 
     ResultKind kind_;
     ListAppearance appearance_;
