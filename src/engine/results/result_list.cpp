@@ -61,6 +61,15 @@ std::string dateText(std::int64_t ns)
 
 }  // namespace
 
+const std::string& rowTypeText(const ResultRow& row)
+{
+    if (!row.typeKnown) {
+        row.typeText = typeDescription(row.path, row.isFolder());
+        row.typeKnown = true;
+    }
+    return row.typeText;
+}
+
 ResultList::ResultList(ResultKind kind, ListAppearance appearance)
     : kind_(kind), appearance_(appearance)
 {
@@ -93,20 +102,21 @@ bool ResultList::addRow(const std::string& path, std::uint8_t attributes, std::u
 bool ResultList::addRow(const FileEntry& entry, Colour backColour, Colour textColour,
                         std::uint32_t group)
 {
-    if (!acceptable(entry.path, entry.attributes))
+    const std::string path = entry.path();
+    if (!acceptable(path, entry.attributes))
         return false;
     bool fileOrFolder = (entry.attributes & (attr::Folder | attr::Archive)) != 0;
     platform::VolumeInfo volume =
-        platform::volumeOf(entry.device, volumeProbePath(entry.path, fileOrFolder));
-    bool compressed = platform::isCompressed(entry.path, volume);
+        platform::volumeOf(entry.device, volumeProbePath(path, fileOrFolder));
+    bool compressed = platform::isCompressed(path, volume);
     std::uint64_t onDisk = entry.size;
     if (compressed) {
         // Only compressed files need the allocated size the walk did not keep.
-        if (auto status = platform::statPath(entry.path))
+        if (auto status = platform::statPath(path))
             onDisk = status->allocated;
     }
     std::uint64_t sizeOnDisk = entry.size == 0 ? 0 : roundToBlocks(onDisk, volume.blockSize);
-    ResultRow& row = appendRow(entry.path, entry.attributes, entry.size, backColour, textColour,
+    ResultRow& row = appendRow(path, entry.attributes, entry.size, backColour, textColour,
                                group, compressed, sizeOnDisk);
     row.lastAccessNs = entry.lastAccessNs;
     row.accessedText = dateText(entry.lastAccessNs);
@@ -136,7 +146,6 @@ ResultRow& ResultList::appendRow(const std::string& path, std::uint8_t attribute
         row.textColour = appearance_.hiddenColor;
     else if (attributes & attr::Archive)
         row.textColour = appearance_.archiveColor;
-    row.typeText = typeDescription(path, row.isFolder());
     totalSizeOnDisk_ += sizeOnDisk;
     return rows_.emplace_back(std::move(row));
 }
@@ -194,7 +203,7 @@ std::string ResultList::columnText(std::size_t index, int column) const
     case ColAccessed:
         return row.accessedText;
     case ColType:
-        return row.typeText;
+        return rowTypeText(row);
     default:
         return {};
     }

@@ -30,7 +30,11 @@ struct ResultRow {
     std::uint64_t sizeOnDisk = 0;
     std::int64_t lastAccessNs = 0;
     std::string accessedText;  // "dd.mm.yyyy", local time; "" when unknown
-    std::string typeText;      // localised MIME comment; "" when unknown
+    // The localised type description, looked up on first use (see
+    // rowTypeText): a search that never shows the column never loads the
+    // MIME database.
+    mutable std::string typeText;
+    mutable bool typeKnown = false;
     std::uint32_t group = 0;   // duplicate group, from 1; 0 elsewhere
     bool checked = false;
     bool hidden() const { return (attributes & attr::Hidden) != 0; }
@@ -99,5 +103,8 @@ int compareRows(const ResultRow& a, const ResultRow& b, int column, bool ascendi
 
 // The file name column text (name and extension).
 std::string rowName(const ResultRow& row);
+
+// The row's type description, looked up and kept on first use.
+const std::string& rowTypeText(const ResultRow& row);
 
 }  // namespace dw

@@ -88,7 +88,7 @@ std::string_view columnString(const ResultRow& row, int column)
     case ColPath:
         return row.path;
     case ColType:
-        return row.typeText;
+        return rowTypeText(row);
     default:
         return {};
     }

@@ -50,7 +50,7 @@ FinderResult findDuplicates(ScanList& list, const DuplicateOptions& options, Pro
         std::set<std::pair<std::uint64_t, std::uint64_t>> inodes;
         for (std::size_t i = runStart; i < runEnd; ++i) {
             const FileEntry& entry = list[i];
-            if (entry.isFolder() || isInExcludedFolder(options.excludeDirs, entry.path) ||
+            if (entry.isFolder() || isInExcludedFolder(options.excludeDirs, entry.path()) ||
                 !inodes.emplace(entry.device, entry.inode).second)
                 continue;
             candidates.push_back({i, 0});

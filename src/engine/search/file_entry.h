@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,16 +24,30 @@ inline constexpr std::uint8_t Archive = 0x20;
 }  // namespace attr
 
 // One file or folder met by the walk. Everything comes from one lstat().
+// The folder part of the path is shared by all entries of one folder, which
+// keeps a walk of millions of files small.
 struct FileEntry {
     std::uint64_t size = 0;          // bytes; 0 for folders
-    std::uint32_t hash = 0;          // prefix CRC-32; 0 = not computed or unreadable
     std::int64_t lastAccessNs = 0;   // st_atim, nanoseconds since the epoch (UTC)
     std::uint64_t device = 0;        // st_dev
     std::uint64_t inode = 0;         // st_ino
+    std::uint32_t hash = 0;          // prefix CRC-32; 0 = not computed or unreadable
     std::uint8_t attributes = 0;
-    std::string path;                // scope folder (ending in '/') + relative path
+    std::shared_ptr<const std::string> folder;  // ends with '/'; may be empty
+    std::string name;
 
     bool isFolder() const { return (attributes & attr::Folder) != 0; }
+    // The full path: the folder followed by the name.
+    std::string path() const { return folder ? *folder + name : name; }
+    // Splits `fullPath` into a folder of its own and the name.
+    void setPath(std::string_view fullPath)
+    {
+        auto slash = fullPath.rfind('/');
+        std::string_view folderPart =
+            slash == std::string_view::npos ? std::string_view() : fullPath.substr(0, slash + 1);
+        folder = std::make_shared<const std::string>(folderPart);
+        name = std::string(fullPath.substr(folderPart.size()));
+    }
 };
 
 // The name part of a path (after the last '/').

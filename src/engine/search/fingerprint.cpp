@@ -38,11 +38,12 @@ bool QuietReader::open(const FileEntry& entry)
 {
     close();
     const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-    fd_ = ::open(entry.path.c_str(), flags | O_NOATIME);
+    const std::string path = entry.path();
+    fd_ = ::open(path.c_str(), flags | O_NOATIME);
     restoreAccessTime_ = false;
     if (fd_ < 0 && errno == EPERM) {
         // O_NOATIME needs ownership; read normally and put the time back.
-        fd_ = ::open(entry.path.c_str(), flags);
+        fd_ = ::open(path.c_str(), flags);
         restoreAccessTime_ = fd_ >= 0;
     }
     if (fd_ < 0) {
@@ -116,12 +117,14 @@ namespace {
 // Above this many open files a group reopens its members for every chunk
 // instead of keeping them open, so huge groups cannot exhaust descriptors.
 constexpr std::size_t kMaxOpenMembers = 256;
-constexpr std::size_t kChunkBudget = 16u << 20;  // bytes of buffers per group
+// Reads come from the page cache most of the time, so small chunks cost few
+// extra system calls while keeping the memory of a search low.
+constexpr std::size_t kChunkBudget = 1u << 20;  // bytes of buffers per group
 
 std::size_t chunkSizeFor(std::size_t members, std::uint64_t fileSize)
 {
     std::size_t chunk = kChunkBudget / std::max<std::size_t>(members, 1);
-    chunk = std::clamp<std::size_t>(chunk, 64u << 10, 4u << 20);
+    chunk = std::clamp<std::size_t>(chunk, 16u << 10, 256u << 10);
     return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, fileSize));
 }
 

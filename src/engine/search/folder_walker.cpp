@@ -23,6 +23,7 @@ struct FolderWalker::Item {
 
 struct FolderWalker::Frame {
     std::string path;  // ends with '/'
+    std::shared_ptr<const std::string> shared;  // the same, for the entries of the folder
     std::vector<Item> items;
     std::size_t next = 0;
 };
@@ -44,7 +45,8 @@ std::string withSlash(std::string folder)
     return folder;
 }
 
-FileEntry entryFor(const std::string& folder, const std::string& name, const struct stat& st)
+FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::string& name,
+                   const struct stat& st)
 {
     FileEntry entry;
     entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
@@ -52,8 +54,8 @@ FileEntry entryFor(const std::string& folder, const std::string& name, const str
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
     entry.attributes = platform::attributesFrom(st, name);
-    entry.path.reserve(folder.size() + name.size());
-    entry.path.append(folder).append(name);
+    entry.folder = folder;
+    entry.name = name;
     return entry;
 }
 
@@ -138,7 +140,9 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
             continue;
         if (S_ISDIR(item.st.st_mode)) {
             if (options.includeFolders) {
-                list.append(entryFor(frame.path, item.name, item.st));
+                if (!frame.shared)
+                    frame.shared = std::make_shared<const std::string>(frame.path);
+                list.append(entryFor(frame.shared, item.name, item.st));
                 ++count;
             }
             if (options.recurse) {
@@ -151,9 +155,12 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
                 }
             }
         } else if (S_ISREG(item.st.st_mode)) {
-            FileEntry entry = entryFor(frame.path, item.name, item.st);
-            if (options.highSecurity && isProtectedFile(entry.path, entry.attributes))
+            if (options.highSecurity &&
+                isProtectedFile(frame.path + item.name, platform::attributesFrom(item.st, item.name)))
                 continue;
+            if (!frame.shared)
+                frame.shared = std::make_shared<const std::string>(frame.path);
+            FileEntry entry = entryFor(frame.shared, item.name, item.st);
             list.append(std::move(entry));
             ++count;
         }

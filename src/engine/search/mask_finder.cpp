@@ -11,7 +11,7 @@ namespace {
 int matchingPattern(const FileEntry& entry, const std::vector<std::string>& patterns,
                     Progress& progress)
 {
-    std::string_view name = fileNameOf(entry.path);
+    std::string_view name = entry.name;
     for (std::size_t p = 0; p < patterns.size(); ++p) {
         if (progress.cancelled())
             return -1;
@@ -47,7 +47,7 @@ FinderResult findByMask(ScanList& list, const MaskOptions& options, Progress& pr
         }
         int pattern = matchingPattern(list[i], options.patterns, progress);
         if (pattern >= 0) {
-            if (!isInExcludedFolder(options.excludeDirs, list[i].path)) {
+            if (!isInExcludedFolder(options.excludeDirs, list[i].path())) {
                 rows.addRow(ResultKind::ByMask, list[i], 0, 0, 0);
                 result.reportedBytes += list[i].size;
             }

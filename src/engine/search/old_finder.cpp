@@ -31,7 +31,7 @@ FinderResult findOld(ScanList& list, const OldOptions& options, Progress& progre
     const std::int64_t cutoffNs = static_cast<std::int64_t>(oldCutoff(options)) * 1'000'000'000;
     const std::size_t n = list.slots();
     for (std::size_t i = 0; i < n && list[i].lastAccessNs < cutoffNs; ++i) {
-        if (!isInExcludedFolder(options.excludeDirs, list[i].path)) {
+        if (!isInExcludedFolder(options.excludeDirs, list[i].path())) {
             rows.addRow(ResultKind::Old, list[i], 0, 0, 0);
             result.reportedBytes += list[i].size;
         }

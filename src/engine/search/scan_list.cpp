@@ -32,7 +32,7 @@ void ScanList::append(FileEntry entry)
 void ScanList::clear()
 {
     entries_.clear();
-    entries_.shrink_to_fit();
+    entries_.shrink_to_fit();  // frees the deque's blocks
     taken_.clear();
     taken_.shrink_to_fit();
     takenCount_ = 0;
@@ -63,32 +63,40 @@ void ScanList::compact()
     takenCount_ = 0;
 }
 
-template <typename Key, typename Less>
-void ScanList::sortByKey(const std::vector<Key>& keys, Less less)
+template <typename Less>
+void ScanList::sortIndices(Less less)
 {
     std::vector<std::uint32_t> order(entries_.size());
     std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return less(keys[a], keys[b]); });
-    std::vector<FileEntry> sorted;
-    sorted.reserve(entries_.size());
-    for (std::uint32_t index : order)
-        sorted.push_back(std::move(entries_[index]));
-    entries_ = std::move(sorted);
+    std::stable_sort(order.begin(), order.end(), less);
+    // Apply the permutation cycle by cycle: position i receives entry order[i].
+    for (std::uint32_t i = 0; i < order.size(); ++i) {
+        if (order[i] == i)
+            continue;
+        FileEntry held = std::move(entries_[i]);
+        std::uint32_t at = i;
+        while (order[at] != i) {
+            std::uint32_t from = order[at];
+            entries_[at] = std::move(entries_[from]);
+            order[at] = at;
+            at = from;
+        }
+        entries_[at] = std::move(held);
+        order[at] = at;
+    }
 }
 
 void ScanList::sortBySize()
 {
     compact();
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const FileEntry& a, const FileEntry& b) { return a.size < b.size; });
+    sortIndices([this](std::uint32_t a, std::uint32_t b) { return entries_[a].size < entries_[b].size; });
 }
 
 void ScanList::sortByAccessTime()
 {
     compact();
-    std::stable_sort(entries_.begin(), entries_.end(), [](const FileEntry& a, const FileEntry& b) {
-        return a.lastAccessNs < b.lastAccessNs;
+    sortIndices([this](std::uint32_t a, std::uint32_t b) {
+        return entries_[a].lastAccessNs < entries_[b].lastAccessNs;
     });
 }
 
@@ -98,8 +106,8 @@ void ScanList::sortByExtension()
     std::vector<std::string> keys;
     keys.reserve(entries_.size());
     for (const FileEntry& entry : entries_)
-        keys.push_back(foldCase(extensionOf(entry.path)));
-    sortByKey(keys, std::less<>());
+        keys.push_back(foldCase(extensionOf(entry.name)));
+    sortIndices([&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
 }
 
 void ScanList::sortByName()
@@ -108,8 +116,8 @@ void ScanList::sortByName()
     std::vector<std::string> keys;
     keys.reserve(entries_.size());
     for (const FileEntry& entry : entries_)
-        keys.push_back(foldCase(fileNameOf(entry.path)));
-    sortByKey(keys, std::less<>());
+        keys.push_back(foldCase(entry.name));
+    sortIndices([&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
 }
 
 }  // namespace dw

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace dw {
@@ -40,10 +41,14 @@ public:
     void sortByName();
 
 private:
-    template <typename Key, typename Less>
-    void sortByKey(const std::vector<Key>& keys, Less less);
+    // Sorts an index array with `less(a, b)` on entry indices, then moves the
+    // entries into that order in place: no second copy of the list is made.
+    template <typename Less>
+    void sortIndices(Less less);
 
-    std::vector<FileEntry> entries_;
+    // A deque grows without moving what it holds, so a large walk never needs
+    // twice the list's memory at once.
+    std::deque<FileEntry> entries_;
     std::vector<std::uint8_t> taken_;
     std::size_t takenCount_ = 0;
 };

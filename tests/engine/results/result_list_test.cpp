@@ -138,7 +138,7 @@ TEST_F(ResultListTest, AnEntryIsTakenAsTheWalkSawIt)
     auto status = dw::platform::statPath(file);
     ASSERT_TRUE(status);
     dw::FileEntry entry;
-    entry.path = file;
+    entry.setPath(file);
     entry.size = 3;
     entry.device = status->device;
     entry.lastAccessNs = kMarch4th2021Noon;  // not the file's own time

@@ -91,8 +91,10 @@ TEST_F(SortTest, UnknownDatesAndEmptyTextsStayLastBothWays)
     EXPECT_EQ(column(list, dw::ColName), (Names{"today", "week", "year", "missing"}));
 
     dw::ResultRow empty;
+    empty.typeKnown = true;
     dw::ResultRow typed;
     typed.typeText = "Текстовый документ";
+    typed.typeKnown = true;
     for (bool ascending : {true, false}) {
         EXPECT_GT(dw::compareRows(empty, typed, dw::ColType, ascending), 0);
         EXPECT_LT(dw::compareRows(typed, empty, dw::ColType, ascending), 0);
@@ -130,7 +132,7 @@ TEST_F(SortTest, AMillionOrderedRowsSort)
     char name[32];
     for (std::size_t i = 0; i < kRows; ++i) {
         std::snprintf(name, sizeof name, "f%07zu.dat", i);
-        entry.path = tree.path(name);
+        entry.setPath(tree.path(name));
         entry.size = i;
         ASSERT_TRUE(list.addRow(entry, 0, 0));
     }

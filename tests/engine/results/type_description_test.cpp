@@ -50,7 +50,7 @@ TEST(ResultSet, KeepsOneListPerKind)
     set.setAppearance(colours);
 
     dw::FileEntry entry;
-    entry.path = tree.write("dup.bin", "x");
+    entry.setPath(tree.write("dup.bin", "x"));
     entry.size = 1;
     entry.device = status->device;
     entry.attributes = dw::attr::Archive;

@@ -31,7 +31,7 @@ std::vector<std::string> remaining(const ScanList& list, const TempTree& tree)
     std::vector<std::string> names;
     for (std::size_t i = 0; i < list.slots(); ++i)
         if (!list.taken(i))
-            names.push_back(list[i].path.substr(tree.root().size()));
+            names.push_back(list[i].path().substr(tree.root().size()));
     std::sort(names.begin(), names.end());
     return names;
 }

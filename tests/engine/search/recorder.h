@@ -23,7 +23,7 @@ public:
     void addRow(dw::ResultKind kind, const dw::FileEntry& entry, dw::Colour back, dw::Colour text,
                 std::uint32_t group) override
     {
-        rows[index(kind)].push_back({entry.path, entry.size, back, text, group});
+        rows[index(kind)].push_back({entry.path(), entry.size, back, text, group});
     }
     void finderStarted(dw::ResultKind kind) override { started.push_back(kind); }
     std::uint64_t rowCount(dw::ResultKind kind) const override { return rows[index(kind)].size(); }

@@ -23,7 +23,7 @@ std::vector<std::string> walkNames(const TempTree& tree, WalkOptions options, st
         walker.walk(folder, list, options);
     std::vector<std::string> names;
     for (std::size_t i = 0; i < list.slots(); ++i)
-        names.push_back(list[i].path.substr(tree.root().size()));
+        names.push_back(list[i].path().substr(tree.root().size()));
     return names;
 }
 
