@@ -188,6 +188,15 @@ void ResultList::setChecked(std::size_t index, bool checked)
     }
 }
 
+void ResultList::setSizeOnDisk(std::size_t index, std::uint64_t sizeOnDisk)
+{
+    ResultRow& row = rows_.at(index);
+    totalSizeOnDisk_ += sizeOnDisk - row.sizeOnDisk;  // unsigned wrap-around cancels out
+    if (row.checked)
+        checkedSizeOnDisk_ += sizeOnDisk - row.sizeOnDisk;
+    row.sizeOnDisk = sizeOnDisk;
+}
+
 std::string ResultList::columnText(std::size_t index, int column) const
 {
     const ResultRow& row = rows_.at(index);

@@ -61,8 +61,16 @@ public:
                 std::uint32_t group = 0);
 
     void removeRow(std::size_t index);
+    // Removes every row for which `remove(row)` is true in one pass, keeping
+    // the totals right; returns how many went. Bulk removals use this: one
+    // removeRow per row would shift the rest of a large list each time.
+    template <typename Predicate>
+    std::size_t removeRows(Predicate remove);
     void deleteAllRows();
     void setChecked(std::size_t index, bool checked);
+    // Operations write these back after touching a row's file.
+    void setTextColour(std::size_t index, Colour colour) { rows_.at(index).textColour = colour; }
+    void setSizeOnDisk(std::size_t index, std::uint64_t sizeOnDisk);
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
@@ -92,6 +100,29 @@ private:
     std::uint64_t checkedCount_ = 0;
     std::uint64_t checkedSizeOnDisk_ = 0;
 };
+
+template <typename Predicate>
+std::size_t ResultList::removeRows(Predicate remove)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        ResultRow& row = rows_[i];
+        if (remove(static_cast<const ResultRow&>(row))) {
+            totalSizeOnDisk_ -= row.sizeOnDisk;
+            if (row.checked) {
+                --checkedCount_;
+                checkedSizeOnDisk_ -= row.sizeOnDisk;
+            }
+            continue;
+        }
+        if (kept != i)
+            rows_[kept] = std::move(row);
+        ++kept;
+    }
+    std::size_t removed = rows_.size() - kept;
+    rows_.resize(kept);
+    return removed;
+}
 
 // Size text: divide by 1024 while above 1000, `decimals` places with trailing
 // zeros dropped, then " KB", " MB", " GB", " TB" (up to " PB" beyond).
