@@ -1,0 +1,101 @@
+#pragma once
+
+// Ids of the program's windows, controls and commands. Every widget that has
+// an id carries it as its objectName (the decimal number), so tests and
+// accessibility tools find controls by the same number everywhere.
+namespace dw::ui::id {
+
+// Windows
+inline constexpr int ProgressDialog = 102;
+inline constexpr int PumpedProgressDialog = 104;
+inline constexpr int AboutDialog = 109;
+inline constexpr int SearchParametersDialog = 111;
+inline constexpr int MaskDialog = 112;
+inline constexpr int MainDialog = 113;
+inline constexpr int ResultsPage = 122;
+inline constexpr int StatisticsDialog = 124;
+inline constexpr int FilterDialog = 126;
+inline constexpr int SplashWindow = 127;
+inline constexpr int ColumnChooserDialog = 204;
+
+// Common buttons
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+
+// Main window
+inline constexpr int AboutButton = 212;
+inline constexpr int HelpButton = 213;
+inline constexpr int EmptyTrashButton = 214;
+inline constexpr int PreferencesButton = 215;
+inline constexpr int SearchButton = 216;
+inline constexpr int TabControl = 333;
+
+// Progress windows
+inline constexpr int BackgroundButton = 3;
+inline constexpr int ProgressBar = 101;
+inline constexpr int PhaseText = 329;
+inline constexpr int FolderText = 330;
+inline constexpr int PumpedText = 308;
+
+// Results page
+inline constexpr int ResultsList = 249;
+inline constexpr int CopyButton = 236;
+inline constexpr int MoveButton = 267;
+inline constexpr int CompressButton = 235;
+inline constexpr int DeleteButton = 238;
+inline constexpr int MarkAllButton = 283;
+inline constexpr int ClearAllButton = 242;
+inline constexpr int MarkButton = 281;
+inline constexpr int ClearButton = 240;
+inline constexpr int InvertButton = 260;
+inline constexpr int FilterButton = 254;
+inline constexpr int RemoveFromListButton = 239;
+inline constexpr int RefreshButton = 257;
+inline constexpr int TotalLabel = 327;
+inline constexpr int TotalCount = 337;
+inline constexpr int TotalSize = 339;
+inline constexpr int CheckedLabel = 325;
+inline constexpr int CheckedCount = 285;
+inline constexpr int CheckedSize = 286;
+
+// Statistics dialog
+inline constexpr int StatDuplicates = 291;
+inline constexpr int StatBySize = 292;
+inline constexpr int StatByMask = 293;
+inline constexpr int StatOld = 294;
+inline constexpr int StatTime = 296;
+inline constexpr int StatAnalysed = 297;
+
+// Search parameters dialog
+inline constexpr int ScopeTree = 243;
+inline constexpr int FindDuplicatesBox = 248;
+inline constexpr int FindBySizeBox = 253;
+inline constexpr int FindByMaskBox = 264;
+inline constexpr int FindOldBox = 269;
+inline constexpr int SubfoldersBox = 331;
+
+// Commands
+inline constexpr int CmdNewSearch = 32797;
+inline constexpr int CmdLoadResults = 32795;
+inline constexpr int CmdSaveResults = 32794;
+inline constexpr int CmdTrayOpen = 32792;
+inline constexpr int CmdExit = 32783;
+inline constexpr int CmdOpenFolder = 32784;
+inline constexpr int CmdOpen = 32787;
+inline constexpr int CmdCopy = 32776;
+inline constexpr int CmdMove = 32786;
+inline constexpr int CmdCompress = 32775;
+inline constexpr int CmdDelete = 32777;
+inline constexpr int CmdDeleteFolderContents = 32774;
+inline constexpr int CmdMarkAll = 32791;
+inline constexpr int CmdMark = 32790;
+inline constexpr int CmdClearAll = 32782;
+inline constexpr int CmdClear = 32781;
+inline constexpr int CmdInvert = 32785;
+inline constexpr int CmdFilter = 254;
+inline constexpr int CmdExport = 32793;
+inline constexpr int CmdRemoveFromList = 32779;
+inline constexpr int CmdRefresh = 32789;
+inline constexpr int CmdProperties = 32788;
+
+}  // namespace dw::ui::id

@@ -1,0 +1,71 @@
+#pragma once
+
+// The Russian texts of the desktop program's windows. UTF-8; wrap with
+// QString::fromUtf8 or the tr-free helper below.
+#include <QString>
+
+namespace dw::ui::text {
+
+inline QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+inline constexpr const char* ProgramName = "Diskwright";
+
+// Main window
+inline constexpr const char* Search = "Поиск";
+inline constexpr const char* Preferences = "Параметры";
+inline constexpr const char* EmptyTrash = "Очистить корзину";
+inline constexpr const char* Help = "Помощь";
+inline constexpr const char* About = "О программе";
+inline constexpr const char* NewSearch = "Новый поиск";
+inline constexpr const char* LoadResults = "Загрузить результаты";
+inline constexpr const char* SaveResults = "Сохранить результаты";
+inline constexpr const char* TrayOpen = "Открыть";
+inline constexpr const char* TrayExit = "Выход";
+
+// Tabs
+inline constexpr const char* TabByMask = "По маске";
+inline constexpr const char* TabBySize = "По размеру";
+inline constexpr const char* TabDuplicates = "Одинаковые";
+inline constexpr const char* TabOld = "По дате";
+inline constexpr const char* TabTempFiles = "Временные файлы";
+inline constexpr const char* TabPrograms = "Установленные программы";
+inline constexpr const char* TabSystemInfo = "Информация о системе";
+
+// Progress windows
+inline constexpr const char* Cancel = "Отмена";
+inline constexpr const char* Background = "Фоновый";
+
+// Statistics
+inline constexpr const char* Statistics = "Статистика";
+inline constexpr const char* StatDuplicates = "Одинаковых файлов";
+inline constexpr const char* StatBySize = "Файлов по размеру";
+inline constexpr const char* StatByMask = "Файлов по маске";
+inline constexpr const char* StatOld = "Старых файлов";
+inline constexpr const char* StatAnalysed = "Всего проанализировано";
+inline constexpr const char* StatTime = "Время";
+
+// Search parameters
+inline constexpr const char* SearchParameters = "Параметры поиска";
+inline constexpr const char* FindDuplicates = "Одинаковые файлы";
+inline constexpr const char* FindBySize = "Файлы по размеру";
+inline constexpr const char* FindByMask = "Файлы по маске";
+inline constexpr const char* FindOld = "Редко используемые файлы";
+inline constexpr const char* Subfolders = "Искать в подкаталогах";
+
+// Results page
+inline constexpr const char* Copy = "Копировать";
+inline constexpr const char* Move = "Переместить";
+inline constexpr const char* Compress = "Сжать";
+inline constexpr const char* Delete = "Удалить";
+inline constexpr const char* MarkAll = "Отметить Все";
+inline constexpr const char* ClearAll = "Очистить Все";
+inline constexpr const char* Mark = "Отметить";
+inline constexpr const char* Clear = "Очистить";
+inline constexpr const char* Invert = "Инвертировать";
+inline constexpr const char* FilterButton = "Фильтр...";
+inline constexpr const char* RemoveFromList = "Удалить из списка";
+inline constexpr const char* Refresh = "Обновить";
+inline constexpr const char* TotalObjects = "Всего объектов:";
+inline constexpr const char* Selected = "Выбрано:";
+
+}  // namespace dw::ui::text
