@@ -18,6 +18,7 @@ bool parseNumber(const std::string& text, T& value)
 std::string usageText()
 {
     return "Использование: diskwright-cli [параметры] ПАПКА...\n"
+           "       diskwright-cli --load-session ФАЙЛ [параметры]\n"
            "Ищет в папках одинаковые файлы, файлы по размеру, по маске и редко используемые.\n"
            "Без параметров поиска выполняются все четыре вида поиска.\n"
            "\n"
@@ -40,10 +41,14 @@ std::string usageText()
            "  --security УРОВЕНЬ    high (системные файлы не показываются) или low\n"
            "  --settings ФАЙЛ       настройки из INI-файла вместо настроек программы\n"
            "  --format ФОРМАТ       text, fdupes или json\n"
+           "  --save-session ФАЙЛ   сохранить найденное в файл результатов (.dwx)\n"
+           "  --load-session ФАЙЛ   не искать, а показать списки из файла результатов\n"
+           "                        (с текущими размерами и датами файлов)\n"
            "  --help                эта справка\n"
            "  --version             версия программы\n"
            "\n"
-           "Коды завершения: 0 — успешно, 1 — папку не удалось прочитать, 2 — ошибка в параметрах.\n";
+           "Коды завершения: 0 — успешно, 1 — папку или файл результатов не удалось прочитать\n"
+           "или файл результатов не удалось записать, 2 — ошибка в параметрах.\n";
 }
 
 std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -158,6 +163,10 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
                 error = "Неизвестный формат \"" + text + "\": допустимы text, fdupes, json.";
                 return std::nullopt;
             }
+        } else if (arg == "--save-session" || arg == "--load-session") {
+            if (!value(text))
+                return std::nullopt;
+            (arg == "--save-session" ? options.saveSession : options.loadSession) = text;
         } else {
             error = "Неизвестный параметр " + arg + ".";
             return std::nullopt;
@@ -173,7 +182,7 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
         error = "Параметры --days и --months нельзя задавать вместе.";
         return std::nullopt;
     }
-    if (!options.help && !options.version && options.folders.empty()) {
+    if (!options.help && !options.version && !options.loadSession && options.folders.empty()) {
         error = "Не указана папка для поиска.";
         return std::nullopt;
     }

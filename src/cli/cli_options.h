@@ -25,6 +25,8 @@ struct CliOptions {
     std::optional<int> securityLevel;
     std::optional<std::string> settingsFile;
     OutputFormat format = OutputFormat::Text;
+    std::optional<std::string> saveSession;  // write the four lists here after the search
+    std::optional<std::string> loadSession;  // print this session instead of searching
 
     bool anyKind() const { return duplicates || size || mask || old; }
     bool sizeGiven() const { return empty || larger || smaller; }

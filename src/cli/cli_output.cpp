@@ -1,5 +1,7 @@
 #include "cli/cli_output.h"
 
+#include "engine/results/marking.h"
+
 #include <cstdio>
 
 namespace dw::cli {
@@ -134,14 +136,10 @@ void printText(std::ostream& out, const ResultSet& results, const KindList& kind
             out << '\n';
         first = false;
         out << "== " << kindTitle(kind) << " (" << list.size() << ") ==\n";
-        std::uint32_t group = 0;
         for (std::size_t i = 0; i < list.size(); ++i) {
             const ResultRow& row = list.row(i);
-            if (kind == ResultKind::Duplicates && row.group != group) {
-                if (group != 0)
-                    out << '\n';
-                group = row.group;
-            }
+            if (kind == ResultKind::Duplicates && i > 0 && startsCopyGroup(list, i))
+                out << '\n';
             std::string size = row.isFolder() ? "<папка>" : list.columnText(i, ColSize);
             out << size << '\t' << list.columnText(i, ColAccessed) << '\t' << escapedLine(row.path) << '\n';
         }
@@ -154,7 +152,7 @@ void printFdupes(std::ostream& out, const ResultSet& results)
     for (std::size_t i = 0; i < list.size(); ++i) {
         const ResultRow& row = list.row(i);
         out << row.path << '\n';
-        if (i + 1 == list.size() || list.row(i + 1).group != row.group)
+        if (i + 1 == list.size() || startsCopyGroup(list, i + 1))
             out << '\n';
     }
 }
@@ -170,8 +168,13 @@ void printJson(std::ostream& out, const ResultSet& results, const KindList& kind
             << ", \"title\": " << jsonString(kindTitle(kind)) << ", \"count\": " << list.totalCount()
             << ", \"sizeOnDisk\": " << list.totalSizeOnDisk() << ", \"rows\": [";
         firstKind = false;
+        // Rows read from a session carry no group number; count the groups
+        // as the list shows them.
+        std::uint32_t group = 0;
         for (std::size_t i = 0; i < list.size(); ++i) {
             const ResultRow& row = list.row(i);
+            if (kind == ResultKind::Duplicates && startsCopyGroup(list, i))
+                ++group;
             out << (i == 0 ? "\n" : ",\n") << "      {\"path\": " << jsonString(row.path)
                 << ", \"name\": " << jsonString(list.columnText(i, ColName))
                 << ", \"size\": " << row.size << ", \"sizeOnDisk\": " << row.sizeOnDisk
@@ -181,7 +184,7 @@ void printJson(std::ostream& out, const ResultSet& results, const KindList& kind
                 << ", \"accessed\": " << jsonString(row.accessedText)
                 << ", \"type\": " << jsonString(list.columnText(i, ColType))
                 << ", \"textColour\": " << row.textColour << ", \"backColour\": " << row.backColour
-                << ", \"group\": " << row.group << "}";
+                << ", \"group\": " << (row.group != 0 ? row.group : group) << "}";
         }
         out << (list.empty() ? "]}" : "\n    ]}");
     }

@@ -3,6 +3,7 @@
 #include "cli/cli_output.h"
 #include "cli/terminal_progress.h"
 #include "engine/results/result_set.h"
+#include "engine/results/session_file.h"
 #include "engine/results/type_description.h"
 #include "engine/search/search_driver.h"
 #include "engine/settings/search_settings.h"
@@ -80,6 +81,32 @@ void applyOptions(const cli::CliOptions& options, SearchSettings& settings)
         settings.securityLevel = *options.securityLevel;
 }
 
+// Runs one long job with a terminal progress line; Ctrl+C cancels it.
+template <typename Job>
+auto runJob(Job job)
+{
+    cli::TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
+    activeProgress = &progress;
+    std::signal(SIGINT, onInterrupt);
+    auto result = job(progress);
+    progress.finish();
+    std::signal(SIGINT, SIG_DFL);
+    activeProgress = nullptr;
+    return result;
+}
+
+// Prints the message of a failed session job; false when it did not complete.
+bool reportSession(SessionStatus status, const std::string& path)
+{
+    if (status == SessionStatus::Ok)
+        return true;
+    if (status == SessionStatus::Cancelled)
+        std::cerr << "diskwright-cli: " << path << ": прервано.\n";
+    else
+        std::cerr << "diskwright-cli: " << path << ": " << sessionMessage(status) << '\n';
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -117,9 +144,12 @@ int main(int argc, char** argv)
     applyOptions(options, settings);
     useRussianLocale();
 
+    if (options.loadSession && !options.folders.empty())
+        std::cerr << "diskwright-cli: папки не просматриваются: списки берутся из файла результатов\n";
+
     int exitCode = 0;
     SearchRequest request;
-    for (const std::string& folder : options.folders) {
+    for (const std::string& folder : options.loadSession ? std::vector<std::string>() : options.folders) {
         std::string absolute = absoluteFolder(folder);
         if (!isReadableFolder(absolute)) {
             std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
@@ -146,18 +176,39 @@ int main(int argc, char** argv)
         kinds.push_back(ResultKind::Old);
 
     ResultSet results(settings.view);
-    cli::TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
-    activeProgress = &progress;
-    std::signal(SIGINT, onInterrupt);
-    SearchDriver driver(settings, progress, results);
-    SearchStatistics stats = driver.runSearch(request);
-    progress.finish();
-    std::signal(SIGINT, SIG_DFL);
-    activeProgress = nullptr;
-
-    for (const std::string& folder : stats.unreadableScope) {
-        std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
+    SearchStatistics stats;
+    // Only complete lists replace a session file: a cut-short search or
+    // load would overwrite a good file with part of it.
+    bool complete = true;
+    if (options.loadSession) {
+        SessionStatus status = runJob([&](Progress& progress) {
+            return loadSession(*options.loadSession, results, progress);
+        });
+        if (!reportSession(status, *options.loadSession))
+            exitCode = 1;
+        if (status == SessionStatus::CannotOpen)
+            return exitCode;  // nothing was read, nothing to print or save
+        complete = status == SessionStatus::Ok;
+    } else {
+        stats = runJob([&](Progress& progress) {
+            SearchDriver driver(settings, progress, results);
+            return driver.runSearch(request);
+        });
+        for (const std::string& folder : stats.unreadableScope) {
+            std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
+            exitCode = 1;
+        }
+        complete = !stats.cancelled;
+    }
+    if (options.saveSession && !complete) {
+        std::cerr << "diskwright-cli: " << *options.saveSession << ": не записан, списки неполные.\n";
         exitCode = 1;
+    } else if (options.saveSession) {
+        SessionStatus status = runJob([&](Progress& progress) {
+            return saveSession(*options.saveSession, results, progress);
+        });
+        if (!reportSession(status, *options.saveSession))
+            exitCode = 1;
     }
 
     std::ios::sync_with_stdio(false);
@@ -173,7 +224,8 @@ int main(int argc, char** argv)
         break;
     }
     std::cout.flush();
-    cli::printStatistics(std::cerr, stats);
+    if (!options.loadSession)
+        cli::printStatistics(std::cerr, stats);
     if (!std::cout)
         return 1;
     return exitCode;

@@ -16,4 +16,40 @@ inline constexpr const char* ProgramName = "Diskwright";
 inline constexpr const char* TempFilesMask = "Temp files\t*.tmp;*.old;*.bak;~*.*;*.chk";
 inline constexpr const char* CppIntermediateMask = "C++ Intermediate files\t*.obj;*.pch;*.ncb;*.lic";
 
+// Session file: the list being processed, the progress titles and the errors.
+inline constexpr const char* SessionDuplicates = "Список одинаковых файлов";
+inline constexpr const char* SessionBySize = "Список файлов найденых по размеру";
+inline constexpr const char* SessionByMask = "Список файлов найденых по маске";
+inline constexpr const char* SessionOld = "Список файлов найденых по дате";
+inline constexpr const char* SavingResults = "Сохранение результатов...";
+inline constexpr const char* LoadingResults = "Загрузка результатов...";
+inline constexpr const char* CannotCreateFile = "Возникла ошибка при создании файла!";
+inline constexpr const char* SessionDamaged = "Файл результатов повреждён.";
+
+// The column titles of a results list, in column order.
+inline constexpr const char* ColumnName = "Имя файла";
+inline constexpr const char* ColumnPath = "Полный путь";
+inline constexpr const char* ColumnSize = "Размер файла";
+inline constexpr const char* ColumnSizeOnDisk = "Размер на диске";
+inline constexpr const char* ColumnAccessed = "Открыт";
+inline constexpr const char* ColumnType = "Описание";
+
+// File operations.
+inline constexpr const char* DeleteCaption = "Удаление...";
+inline constexpr const char* DeleteConfirm =
+    "Выбранные объекты буду безвозвратно удалены!\nВы действительно хотите удалить эти объекты (%d шт.)?";
+inline constexpr const char* TrashConfirm =
+    "Выбранные объекты будут перемещены в корзину.\nВы действительно хотите переместить эти объекты (%d шт.) в корзину?";
+inline constexpr const char* TrashPhase = "Перемещение в корзину...";
+// %s: the path.
+inline constexpr const char* NoTrashQuestion =
+    "Объект «%s» нельзя переместить в корзину: на его диске нет корзины.\nУдалить его безвозвратно?";
+inline constexpr const char* DeleteAllCopies = "Будут удалены все копии некоторых файлов. Продолжить?";
+// %s: the existing target.
+inline constexpr const char* ReplaceQuestion = "Объект «%s» уже существует.\nЗаменить его?";
+inline constexpr const char* CopyCaption = "Копирование...";
+inline constexpr const char* MoveCaption = "Перемещение...";
+inline constexpr const char* CompressCaption = "Сжатие...";
+inline constexpr const char* CompressFile = "Сжатие файла...";
+
 }  // namespace dw::text

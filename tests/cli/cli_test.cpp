@@ -194,3 +194,72 @@ TEST(Cli, HighSecurityHidesProtectedFiles)
     EXPECT_EQ(run.out.find("setup.exe"), std::string::npos);
     EXPECT_NE(run.out.find("notes.txt"), std::string::npos);
 }
+
+TEST(Cli, SessionSavedAfterASearchLoadsBackWithTodaysData)
+{
+    TempTree tree;
+    std::string content = dwtest::makeBytes(3000, 7);
+    tree.write("s/one", content);
+    tree.write("s/two", content);
+    tree.write("s/x1", "xyz");
+    tree.write("s/x2", "xyz");
+    std::string ini = settingsFile(tree);
+    std::string session = tree.path("out/results.dwx");
+    tree.mkdir("out");
+
+    CliRun run = runCli(tree, {"--duplicates", "--settings", ini, "--security", "low", "--save-session", session,
+                               tree.path("s")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string bytes = dwtest::readFile(session);
+    ASSERT_GE(bytes.size(), 16u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x00\x00\x00", 4));
+
+    // No folder needed; the groups come back from the row colours.
+    tree.write("s/x1", "grown to eleven");
+    run = runCli(tree, {"--load-session", session, "--settings", ini, "--format", "fdupes"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    auto out = lines(run.out);
+    ASSERT_EQ(out.size(), 7u) << run.out;
+    EXPECT_EQ(out[2], "");
+    EXPECT_EQ(out[5], "");
+    EXPECT_EQ(run.err.find("Всего проанализировано"), std::string::npos);
+
+    run = runCli(tree, {"--load-session", session, "--settings", ini, "--format", "json"});
+    EXPECT_NE(run.out.find("\"size\": 15,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"group\": 2}"), std::string::npos);
+
+    run = runCli(tree, {"--help"});
+    EXPECT_NE(run.out.find("--save-session"), std::string::npos);
+    EXPECT_NE(run.out.find("--load-session"), std::string::npos);
+}
+
+TEST(Cli, SessionFailuresAreReportedWithExitOne)
+{
+    TempTree tree;
+    tree.write("f/a", "same");
+    tree.write("f/b", "same");
+    std::string ini = settingsFile(tree);
+
+    CliRun run = runCli(tree, {"--size", "--settings", ini, "--security", "low", "--save-session",
+                               tree.path("missing/s.dwx"), tree.path("f")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Возникла ошибка при создании файла!"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("/f/a"), std::string::npos);  // the search output still comes
+
+    run = runCli(tree, {"--load-session", tree.path("none.dwx"), "--settings", ini});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Возникла ошибка при создании файла!"), std::string::npos);
+
+    // A file cut inside the second record of the by-size list.
+    std::string session = tree.path("s.dwx");
+    run = runCli(tree, {"--size", "--settings", ini, "--security", "low", "--save-session", session,
+                        tree.path("f")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string bytes = dwtest::readFile(session);
+    std::string cut = bytes.substr(0, bytes.size() - 8 - 6);
+    tree.write("cut.dwx", cut);
+    run = runCli(tree, {"--load-session", tree.path("cut.dwx"), "--size", "--settings", ini});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Файл результатов повреждён."), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("== По размеру (1) =="), std::string::npos) << run.out;
+}

@@ -171,6 +171,26 @@ void ResultList::deleteAllRows()
     checkedSizeOnDisk_ = 0;
 }
 
+std::vector<ResultRow> ResultList::takeAllRows()
+{
+    std::vector<ResultRow> rows = std::move(rows_);
+    deleteAllRows();
+    return rows;
+}
+
+void ResultList::appendRows(std::vector<ResultRow> rows)
+{
+    rows_.reserve(rows_.size() + rows.size());
+    for (ResultRow& row : rows) {
+        totalSizeOnDisk_ += row.sizeOnDisk;
+        if (row.checked) {
+            ++checkedCount_;
+            checkedSizeOnDisk_ += row.sizeOnDisk;
+        }
+        rows_.push_back(std::move(row));
+    }
+}
+
 void ResultList::setChecked(std::size_t index, bool checked)
 {
     if (index >= rows_.size())

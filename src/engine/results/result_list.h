@@ -67,6 +67,11 @@ public:
     template <typename Predicate>
     std::size_t removeRows(Predicate remove);
     void deleteAllRows();
+    // Hands every row over (the list is left empty) / takes rows made by
+    // another list, totals included: a worker fills a list of its own and
+    // the view's list adopts the rows in batches.
+    std::vector<ResultRow> takeAllRows();
+    void appendRows(std::vector<ResultRow> rows);
     void setChecked(std::size_t index, bool checked);
     // Operations write these back after touching a row's file.
     void setTextColour(std::size_t index, Colour colour) { rows_.at(index).textColour = colour; }

@@ -13,6 +13,8 @@ class Progress {
 public:
     virtual ~Progress() = default;
 
+    // The window title (the job's name).
+    virtual void setTitle(const std::string& text) { (void)text; }
     // First line (the phase); the GUI also puts it in the tray tip.
     virtual void setPhase(const std::string& text) { (void)text; }
     // Second line (the folder being walked); "" clears it.
