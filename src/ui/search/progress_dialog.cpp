@@ -24,6 +24,10 @@ class ProgressDialog::WorkerSide : public dw::Progress {
 public:
     explicit WorkerSide(ProgressDialog* dialog) : dialog_(dialog) {}
 
+    void setTitle(const std::string& text) override
+    {
+        post([d = dialog_, t = QString::fromStdString(text)] { d->setWindowTitle(t); });
+    }
     void setPhase(const std::string& text) override
     {
         post([d = dialog_, t = QString::fromStdString(text)] { d->setPhase(t); });
