@@ -68,4 +68,24 @@ inline constexpr const char* Refresh = "Обновить";
 inline constexpr const char* TotalObjects = "Всего объектов:";
 inline constexpr const char* Selected = "Выбрано:";
 
+// Results list: column titles and context menu
+inline constexpr const char* ColumnName = "Имя файла";
+inline constexpr const char* ColumnPath = "Полный путь";
+inline constexpr const char* ColumnSize = "Размер файла";
+inline constexpr const char* ColumnSizeOnDisk = "Размер на диске";
+inline constexpr const char* ColumnAccessed = "Открыт";
+inline constexpr const char* ColumnType = "Описание";
+inline constexpr const char* Open = "Открыть";
+inline constexpr const char* OpenFolder = "Открыть содержащую объект папку";
+inline constexpr const char* DeleteFolderContents = "Удалить содержимое папки";
+inline constexpr const char* MarkAllCommand = "Отметить все";
+inline constexpr const char* FilterCommand = "Фильтр";
+inline constexpr const char* Export = "Сохранить в файл";
+inline constexpr const char* Properties = "Свойства";
+inline constexpr const char* MarkMenu = "Отметить";
+inline constexpr const char* ListMenu = "Список";
+
+// Common buttons
+inline constexpr const char* Ok = "OK";
+
 }  // namespace dw::ui::text
