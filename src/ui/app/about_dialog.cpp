@@ -1,6 +1,7 @@
 #include "ui/app/about_dialog.h"
 
 #include "ui/app/app_icon.h"
+#include "ui/controls/hyper_link.h"
 #include "ui/controls/ids.h"
 #include "ui/controls/ui_texts.h"
 #include "ui/controls/widget_ids.h"
@@ -18,16 +19,9 @@ constexpr int kMailLink = 263;
 constexpr int kHomeLink = 342;
 const char* kMailAddress = "diskwright@quillbay.org";
 
-QLabel* link(const QString& target, const QString& shown, int linkId, QWidget* parent)
+HyperLink* link(const QString& target, const QString& shown, int linkId, QWidget* parent)
 {
-    auto* label = withId(new QLabel(parent), linkId);
-    label->setTextFormat(Qt::RichText);
-    label->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0000ff\">%2</a>")
-                       .arg(target.toHtmlEscaped(), shown.toHtmlEscaped()));
-    label->setOpenExternalLinks(true);
-    label->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    label->setToolTip(target);
-    return label;
+    return withId(new HyperLink(shown, target, parent), linkId);
 }
 
 }  // namespace

@@ -1,40 +1,30 @@
 #include "ui/app/app_icon.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
+#include <QSvgRenderer>
 
 namespace dw::ui {
 
-static QPixmap drawIcon(int size)
+QPixmap renderSvg(const QString& resource, const QSize& size, qreal devicePixelRatio)
 {
-    QPixmap pixmap(size, size);
+    QPixmap pixmap(size * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
     QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal r = size * 0.46;
-    const QPointF c(size / 2.0, size / 2.0);
-    painter.setPen(QPen(QColor(0x1d, 0x3b, 0x5a), size / 16.0));
-    painter.setBrush(QColor(0xe8, 0xee, 0xf2));
-    painter.drawEllipse(c, r, r);
-    QPainterPath sweep;
-    sweep.moveTo(c);
-    sweep.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), 20, 80);
-    sweep.closeSubpath();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0xf2, 0xb1, 0x34));
-    painter.drawPath(sweep);
-    painter.setBrush(QColor(0x2f, 0x7d, 0x8c));
-    painter.drawEllipse(c, r * 0.2, r * 0.2);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return pixmap;
 }
 
 QIcon appIcon()
 {
+    // Rendered here rather than through the SVG icon plugin, so the icon does
+    // not depend on which Qt plugins the system has.
     static const QIcon icon = [] {
         QIcon result;
-        for (int size : {16, 22, 24, 32, 48, 64, 128})
-            result.addPixmap(drawIcon(size));
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            result.addPixmap(renderSvg(QStringLiteral(":/diskwright.svg"), QSize(size, size), 1.0));
         return result;
     }();
     return icon;

@@ -11,8 +11,6 @@ class SplashWindow : public QSplashScreen {
     Q_OBJECT
 public:
     SplashWindow();
-    // The splash artwork, drawn rather than shipped so it scales with the screen.
-    static QPixmap artwork(const QSize& size, qreal devicePixelRatio);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
