@@ -1,0 +1,249 @@
+#include "engine/results/file_operations.h"
+
+#include "engine/results/own_delete.h"
+#include "engine/texts.h"
+#include "platform/compression.h"
+#include "platform/file_status.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace dw {
+
+namespace {
+
+std::string parentOf(const std::string& path)
+{
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Whether we may remove `path` from its folder: the folder must be writable
+// and searchable for us, and if sticky, the file or the folder must be ours.
+// Asks the kernel about the folder only; the file itself is never opened.
+bool canRemove(const std::string& path, const platform::FileStatus& status)
+{
+    const std::string parent = parentOf(withoutTrailingSlash(path));
+    if (::faccessat(AT_FDCWD, parent.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    struct stat folder {};
+    if (::stat(parent.c_str(), &folder) != 0)
+        return false;
+    const uid_t me = ::geteuid();
+    if ((folder.st_mode & S_ISVTX) && me != 0 && me != status.owner && me != folder.st_uid)
+        return false;
+    return true;
+}
+
+// True when some duplicate group has every one of its rows checked.
+bool allCopiesChecked(const ResultList& list)
+{
+    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> groups;  // rows, checked
+    for (const ResultRow& row : list.rows()) {
+        if (row.group == 0)
+            continue;
+        auto& counts = groups[row.group];
+        ++counts.first;
+        if (row.checked)
+            ++counts.second;
+    }
+    for (const auto& [group, counts] : groups)
+        if (counts.second == counts.first)
+            return true;
+    return false;
+}
+
+// Drops the rows whose file is gone among the checked rows and the rows lying
+// inside `folders` (their files may have gone with a folder without being checked).
+std::size_t dropGoneRows(ResultList& list, const std::vector<std::string>& folders)
+{
+    std::unordered_set<std::string> tops;
+    for (const std::string& folder : folders)
+        tops.insert(withoutTrailingSlash(folder));
+    auto inside = [&](const std::string& path) {
+        if (tops.empty())
+            return false;
+        for (auto slash = path.find('/', 1); slash != std::string::npos;
+             slash = path.find('/', slash + 1))
+            if (tops.count(path.substr(0, slash)))
+                return true;
+        return false;
+    };
+    return list.removeRows([&](const ResultRow& row) {
+        return (row.checked || inside(row.path)) && !platform::statPath(row.path);
+    });
+}
+
+std::vector<std::string> folderSources(const std::vector<std::string>& sources)
+{
+    std::vector<std::string> folders;
+    for (const std::string& path : sources) {
+        auto status = platform::statPath(path);
+        if (status && status->isFolder())
+            folders.push_back(path);
+    }
+    return folders;
+}
+
+std::uint64_t roundToBlocks(std::uint64_t bytes, std::uint64_t blockSize)
+{
+    if (blockSize == 0)
+        return bytes;
+    if (bytes <= blockSize)
+        return blockSize;
+    return (bytes + blockSize - 1) / blockSize * blockSize;
+}
+
+}  // namespace
+
+bool FileOperations::collectCheckedRows(ResultList& list)
+{
+    clear();
+    std::vector<std::string> folders;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const ResultRow& row = list.row(i);
+        if (!row.checked)
+            continue;
+        auto status = platform::statPath(row.path);
+        if (!status)
+            continue;
+        if (status->isFolder()) {
+            if (status->attributes & attr::System)
+                list.setTextColour(i, kUnusableRowColour);
+            else
+                folders.push_back(row.path);
+            continue;
+        }
+        if (!canRemove(row.path, *status)) {
+            list.setTextColour(i, kUnusableRowColour);
+            continue;
+        }
+        addSource(row.path);
+    }
+    for (const std::string& folder : folders)
+        addSource(folder);
+    return !sources_.empty();
+}
+
+OperationReport FileOperations::deleteChecked(ResultList& list, const SearchSettings& settings)
+{
+    if (list.kind() == ResultKind::Duplicates && allCopiesChecked(list) &&
+        !prompts_.confirmDeleteAllCopies())
+        return {};
+    if (!collectCheckedRows(list))
+        return {};
+    const std::vector<std::string> folders = folderSources(sources_);
+    OperationReport report =
+        deletePaths(settings.useSystemDiskOperations, settings.removeToRecycleBin);
+    dropGoneRows(list, folders);
+    return report;
+}
+
+OperationReport FileOperations::deleteFolderContents(ResultList& list,
+                                                     std::optional<std::size_t> selectedRow,
+                                                     const SearchSettings& settings)
+{
+    clear();
+    std::vector<std::string> folders;
+    std::vector<std::string> listed;
+    auto listRow = [&](std::size_t index) {
+        std::vector<std::string> contents = listFolderContents(list.row(index).path);
+        if (contents.empty())
+            return;
+        folders.push_back(list.row(index).path);
+        listed.insert(listed.end(), contents.begin(), contents.end());
+    };
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list.row(i).checked)
+            listRow(i);
+    if (listed.empty() && selectedRow && *selectedRow < list.size())
+        listRow(*selectedRow);
+    for (const std::string& path : listed) {
+        auto status = platform::statPath(path);
+        if (status && (status->attributes & attr::System) == 0)
+            addSource(path);
+    }
+    OperationReport report =
+        deletePaths(settings.useSystemDiskOperations, settings.removeToRecycleBin);
+    // The folder rows themselves still exist and stay.
+    dropGoneRows(list, folders);
+    return report;
+}
+
+OperationReport FileOperations::transferChecked(ResultList& list, OperationPrompts::Transfer kind)
+{
+    if (!collectCheckedRows(list))
+        return {};
+    std::optional<std::string> folder = prompts_.chooseFolder(kind);
+    if (!folder || folder->empty()) {
+        clear();
+        return {};
+    }
+    addDestination(*folder);
+    const bool move = kind == OperationPrompts::Transfer::Move;
+    prepare(move ? FileOperation::Move : FileOperation::Copy, false);
+    const std::vector<std::string> folders =
+        move ? folderSources(sources_) : std::vector<std::string>{};
+    OperationReport report = runSystemOperation();
+    clear();
+    if (move)
+        dropGoneRows(list, folders);
+    return report;
+}
+
+OperationReport FileOperations::copyChecked(ResultList& list)
+{
+    return transferChecked(list, OperationPrompts::Transfer::Copy);
+}
+
+OperationReport FileOperations::moveChecked(ResultList& list)
+{
+    return transferChecked(list, OperationPrompts::Transfer::Move);
+}
+
+std::size_t FileOperations::compressChecked(ResultList& list, Progress& progress)
+{
+    // The collection is a gate that also marks unusable rows red; the work
+    // below walks the checked rows themselves.
+    const bool any = collectCheckedRows(list);
+    clear();
+    if (!any)
+        return 0;
+    progress.cancel.store(false, std::memory_order_relaxed);
+    progress.setTitle(text::CompressCaption);
+    progress.setPhase(text::CompressFile);
+    progress.setRange(0, list.checkedCount());
+    progress.show();
+    std::size_t compressed = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!list.row(i).checked)
+            continue;
+        progress.setFolder(list.row(i).path);
+        platform::CompressResult result = platform::compressFile(list.row(i).path);
+        if (result.status == platform::CompressStatus::Compressed) {
+            list.setTextColour(i, kCompressedRowColour);
+            list.setSizeOnDisk(i, roundToBlocks(result.allocated, result.blockSize));
+            ++compressed;
+        }
+        progress.step();
+        if (progress.cancelled())
+            break;
+    }
+    progress.hide();
+    return compressed;
+}
+
+std::size_t FileOperations::dropVanishedRows(ResultList& list, bool checkedOnly)
+{
+    return list.removeRows([checkedOnly](const ResultRow& row) {
+        return (!checkedOnly || row.checked) && !platform::statPath(row.path);
+    });
+}
+
+}  // namespace dw
