@@ -98,4 +98,27 @@ inline constexpr int CmdRemoveFromList = 32779;
 inline constexpr int CmdRefresh = 32789;
 inline constexpr int CmdProperties = 32788;
 
+// Results list context menus (folder rows / file rows)
+inline constexpr int FolderRowMenu = 152;
+inline constexpr int FileRowMenu = 153;
+
+// Folder chooser
+inline constexpr int FolderChooserDialog = 110;
+inline constexpr int FolderTree = 246;
+inline constexpr int FolderCombo = 234;
+
+// Filter dialog
+inline constexpr int FilterMark = 279;
+inline constexpr int FilterClear = 278;
+inline constexpr int FilterRemove = 276;
+inline constexpr int FilterRemoveExcept = 277;
+inline constexpr int FilterByFolder = 217;
+inline constexpr int FilterFolderEdit = 273;
+inline constexpr int FilterChooseFolder = 200;
+inline constexpr int FilterByMask = 229;
+inline constexpr int FilterMaskEdit = 252;
+
+// Column chooser
+inline constexpr int ColumnList = 344;
+
 }  // namespace dw::ui::id

@@ -88,4 +88,45 @@ inline constexpr const char* ListMenu = "Список";
 // Common buttons
 inline constexpr const char* Ok = "OK";
 
+// Folder chooser
+inline constexpr const char* FolderChooserCaption = "Выбор директории";
+inline constexpr const char* CreateFolderQuestion = "Указанной директории не существует, хотите ее создать?";
+// Followed by the folder that could not be created.
+inline constexpr const char* CreateFolderFailed = "Возникла ошибка при создании директории ";
+inline constexpr const char* YesButton = "&Да";
+inline constexpr const char* NoButton = "&Нет";
+
+// Filter dialog; '&' marks the Alt+letter key and is not shown.
+inline constexpr const char* FilterCaption = "Фильтр";
+inline constexpr const char* FilterMark = "О&тметить";
+inline constexpr const char* FilterClear = "О&чистить";
+inline constexpr const char* FilterRemove = "&Удалить из списка";
+inline constexpr const char* FilterRemoveExcept = "Удалить из списка все за &исключением";
+inline constexpr const char* FilterByFolder = "&Содержищиеся в каталоге";
+inline constexpr const char* FilterChooseFolder = "...";
+inline constexpr const char* FilterByMask = "По &маске";
+
+// Column chooser
+inline constexpr const char* ColumnChooserCaption = "Столбцы";
+
+// File properties
+inline constexpr const char* PropertiesOf = "Свойства: %1";
+inline constexpr const char* PropName = "Имя:";
+inline constexpr const char* PropFolder = "Папка:";
+inline constexpr const char* PropType = "Тип:";
+inline constexpr const char* PropLinkTarget = "Ссылается на:";
+inline constexpr const char* PropSize = "Размер:";
+inline constexpr const char* PropSizeOnDisk = "На диске:";
+inline constexpr const char* PropAccessed = "Последний доступ:";
+inline constexpr const char* PropModified = "Изменён:";
+inline constexpr const char* PropOwner = "Владелец:";
+inline constexpr const char* PropPermissions = "Права:";
+inline constexpr const char* PropReadOnly = "Только чтение:";
+inline constexpr const char* PropUnreadable = "Свойства объекта прочитать не удалось.";
+// %1 the size text, %2 the exact byte count.
+inline constexpr const char* PropBytes = "%1 (%2 байт)";
+inline constexpr const char* PropByteCount = "%1 байт";
+inline constexpr const char* PropYes = "Да";
+inline constexpr const char* PropNo = "Нет";
+
 }  // namespace dw::ui::text

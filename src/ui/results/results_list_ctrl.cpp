@@ -1,0 +1,305 @@
+#include "ui/results/results_list_ctrl.h"
+
+#include "engine/results/marking.h"
+#include "platform/file_status.h"
+#include "ui/controls/ids.h"
+#include "ui/controls/ui_texts.h"
+#include "ui/controls/widget_ids.h"
+#include "ui/results/results_model.h"
+#include "ui/results/sort_header.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QUrl>
+
+#include <algorithm>
+#include <memory>
+
+namespace dw::ui {
+
+namespace {
+
+constexpr int kInitialColumnWidth = 30;
+
+void setLabel(QWidget* page, int labelId, const QString& text)
+{
+    if (!page)
+        return;
+    if (auto* label = findById<QLabel>(page, labelId))
+        label->setText(text);
+}
+
+QString sizeText(std::uint64_t bytes) { return QString::fromStdString(FormatSize(bytes, 3)); }
+
+}  // namespace
+
+ResultsListCtrl::ResultsListCtrl(ResultKind kind, const ListAppearance& appearance, QWidget* parent)
+    : QTreeView(parent), model_(new ResultsModel(kind, appearance, this)),
+      header_(new SortHeader(this)), appearance_(appearance)
+{
+    withId(this, id::ResultsList);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(0);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+
+    header_->setDefaultSectionSize(kInitialColumnWidth);
+    header_->setMinimumSectionSize(8);
+    setHeader(header_);
+    setModel(model_);
+    // The view's own sorting stays off (it would make the header unclickable
+    // too): the list sorts by its own rules.
+    header_->setSectionsClickable(true);
+    // The header repeats the fitting after the view has sized a column to
+    // its contents, with that column kept as the user asked for it.
+    connect(header_, &QHeaderView::sectionHandleDoubleClicked, header_,
+            [this](int column) { header_->fit(column); });
+    connect(header_, &QHeaderView::sectionClicked, this, &ResultsListCtrl::sortBy);
+    connect(model_, &ResultsModel::totalsChanged, this, [this] {
+        refreshTotals();
+        refreshCheckedTotals();
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            openRow(static_cast<std::size_t>(index.row()));
+    });
+
+    // Keep the selection as visible as while the list has the focus.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+
+    createCommands();
+    reloadAppearance(appearance);
+}
+
+void ResultsListCtrl::sortBy(int column)
+{
+    if (!sortEnabled_ || column < 0 || column >= kColumnCount)
+        return;
+    sortAscending_ = column == sortColumn_ ? !sortAscending_ : true;
+    sortColumn_ = column;
+    header_->setSortState(column, sortAscending_);
+    model_->sortRows(column, sortAscending_);
+}
+
+void ResultsListCtrl::reloadAppearance(const ListAppearance& appearance)
+{
+    appearance_ = appearance;
+    model_->setAppearance(appearance);
+    QPalette colours = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Base, toQColor(appearance.bkColor));
+        colours.setColor(group, QPalette::Text, toQColor(appearance.defaultColor));
+    }
+    setPalette(colours);
+    header_->setFitColumns(appearance.autoArrange);
+    header_->fit();
+}
+
+void ResultsListCtrl::refreshTotals()
+{
+    QWidget* page = parentWidget();
+    setLabel(page, id::TotalCount, QString::number(model_->list().totalCount()));
+    setLabel(page, id::TotalSize, sizeText(model_->list().totalSizeOnDisk()));
+}
+
+void ResultsListCtrl::refreshCheckedTotals()
+{
+    QWidget* page = parentWidget();
+    setLabel(page, id::CheckedCount, QString::number(model_->list().checkedCount()));
+    setLabel(page, id::CheckedSize, sizeText(model_->list().checkedSizeOnDisk()));
+}
+
+QAction* ResultsListCtrl::command(int id) const { return commands_.value(id, nullptr); }
+
+std::vector<std::size_t> ResultsListCtrl::selectedRowIndexes() const
+{
+    std::vector<std::size_t> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+std::optional<std::size_t> ResultsListCtrl::firstSelectedRow() const
+{
+    if (!selectionModel())
+        return std::nullopt;
+    std::optional<std::size_t> first;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        const auto top = static_cast<std::size_t>(range.top());
+        if (!first || top < *first)
+            first = top;
+    }
+    return first;
+}
+
+QAction* ResultsListCtrl::addCommand(int id, const char* text)
+{
+    auto* action = withId(new QAction(text::qs(text), this), id);
+    action->setEnabled(false);
+    commands_.insert(id, action);
+    return action;
+}
+
+void ResultsListCtrl::createCommands()
+{
+    QAction* open = addCommand(id::CmdOpen, text::Open);
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    addCommand(id::CmdOpenFolder, text::OpenFolder);
+    addCommand(id::CmdCopy, text::Copy);
+    addCommand(id::CmdMove, text::Move);
+    addCommand(id::CmdCompress, text::Compress);
+    addCommand(id::CmdDeleteFolderContents, text::DeleteFolderContents);
+    addCommand(id::CmdDelete, text::Delete);
+    addCommand(id::CmdMarkAll, text::MarkAllCommand);
+    addCommand(id::CmdClearAll, text::ClearAll);
+    addCommand(id::CmdMark, text::Mark);
+    addCommand(id::CmdClear, text::Clear);
+    addCommand(id::CmdInvert, text::Invert);
+    addCommand(id::CmdFilter, text::FilterCommand);
+    addCommand(id::CmdExport, text::Export);
+    addCommand(id::CmdRemoveFromList, text::RemoveFromList);
+    addCommand(id::CmdRefresh, text::Refresh);
+    addCommand(id::CmdProperties, text::Properties);
+
+    // The commands that work now; the others wait for their operations.
+    const std::pair<int, void (ResultsListCtrl::*)()> wired[] = {
+        {id::CmdOpen, &ResultsListCtrl::openSelected},
+        {id::CmdMarkAll, &ResultsListCtrl::markAll},
+        {id::CmdClearAll, &ResultsListCtrl::clearAll},
+        {id::CmdMark, &ResultsListCtrl::markSelected},
+        {id::CmdClear, &ResultsListCtrl::clearSelected},
+        {id::CmdInvert, &ResultsListCtrl::invertMarks},
+        {id::CmdRemoveFromList, &ResultsListCtrl::removeChecked},
+    };
+    for (const auto& [commandId, slot] : wired) {
+        QAction* action = commands_.value(commandId);
+        connect(action, &QAction::triggered, this, slot);
+        action->setEnabled(true);
+    }
+}
+
+QMenu* ResultsListCtrl::createContextMenu(QWidget* parent)
+{
+    const std::optional<std::size_t> first = firstSelectedRow();
+    if (!first || *first >= model_->list().size())
+        return nullptr;
+    const auto status = platform::statPath(model_->list().row(*first).path);
+    const bool folder = status && status->isFolder();
+
+    auto* menu = withId(new QMenu(parent), folder ? id::FolderRowMenu : id::FileRowMenu);
+    menu->addAction(command(id::CmdOpen));
+    menu->setDefaultAction(command(id::CmdOpen));
+    menu->addAction(command(id::CmdOpenFolder));
+    menu->addSeparator();
+    menu->addAction(command(id::CmdCopy));
+    menu->addAction(command(id::CmdMove));
+    menu->addAction(command(folder ? id::CmdDeleteFolderContents : id::CmdCompress));
+    menu->addAction(command(id::CmdDelete));
+    menu->addSeparator();
+    QMenu* marks = menu->addMenu(text::qs(text::MarkMenu));
+    for (int commandId :
+         {id::CmdMarkAll, id::CmdClearAll, id::CmdMark, id::CmdClear, id::CmdInvert})
+        marks->addAction(command(commandId));
+    marks->addSeparator();
+    marks->addAction(command(id::CmdFilter));
+    QMenu* list = menu->addMenu(text::qs(text::ListMenu));
+    for (int commandId : {id::CmdExport, id::CmdRemoveFromList, id::CmdRefresh})
+        list->addAction(command(commandId));
+    menu->addSeparator();
+    menu->addAction(command(id::CmdProperties));
+    return menu;
+}
+
+void ResultsListCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createContextMenu(this));
+    if (!menu)
+        return;
+    menu->exec(event->globalPos());
+}
+
+void ResultsListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid()) {
+            const auto row = static_cast<std::size_t>(current.row());
+            model_->setChecked(current.row(), !model_->list().row(row).checked);
+        }
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void ResultsListCtrl::markAll()
+{
+    model_->changeMarks([](ResultList& list) { dw::markAll(list); });
+}
+
+void ResultsListCtrl::clearAll()
+{
+    model_->changeMarks([](ResultList& list) { dw::clearAll(list); });
+}
+
+void ResultsListCtrl::markSelected()
+{
+    const std::vector<std::size_t> rows = selectedRowIndexes();
+    model_->changeMarks([&rows](ResultList& list) { dw::markSelected(list, rows); });
+}
+
+void ResultsListCtrl::clearSelected()
+{
+    const std::vector<std::size_t> rows = selectedRowIndexes();
+    model_->changeMarks([&rows](ResultList& list) { dw::clearSelected(list, rows); });
+}
+
+void ResultsListCtrl::invertMarks()
+{
+    model_->changeMarks([](ResultList& list) { dw::invertMarks(list); });
+}
+
+void ResultsListCtrl::removeChecked()
+{
+    model_->changeRows([](ResultList& list) { dw::removeChecked(list); });
+}
+
+void ResultsListCtrl::openRow(std::size_t row)
+{
+    if (row >= model_->list().size())
+        return;
+    const std::string& path = model_->list().row(row).path;
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()))));
+}
+
+void ResultsListCtrl::openSelected()
+{
+    if (const std::optional<std::size_t> row = firstSelectedRow())
+        openRow(*row);
+}
+
+}  // namespace dw::ui

@@ -1,0 +1,203 @@
+#include "ui/results/results_model.h"
+
+#include "ui/controls/ui_texts.h"
+
+#include <QColor>
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+namespace dw::ui {
+
+namespace {
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const char* const kTitles[kColumnCount] = {
+    text::ColumnName,       text::ColumnPath,     text::ColumnSize,
+    text::ColumnSizeOnDisk, text::ColumnAccessed, text::ColumnType,
+};
+
+}  // namespace
+
+QColor toQColor(Colour colour)
+{
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
+ResultsModel::ResultsModel(ResultKind kind, const ListAppearance& appearance, QObject* parent)
+    : QAbstractTableModel(parent), list_(kind, appearance)
+{
+}
+
+void ResultsModel::setAppearance(const ListAppearance& appearance)
+{
+    list_.setAppearance(appearance);
+}
+
+int ResultsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(list_.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= list_.size())
+        return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    const ResultRow& item = list_.row(row);
+    switch (role) {
+    case Qt::DisplayRole:
+        return fromUtf8(list_.columnText(row, index.column()));
+    case Qt::CheckStateRole:
+        if (index.column() == ColName)
+            return item.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::DecorationRole:
+        if (index.column() == ColName)
+            return icons_.icon(item.path, item.isFolder(), item.hidden());
+        return {};
+    case Qt::ForegroundRole:
+        return toQColor(item.textColour);
+    case Qt::BackgroundRole:
+        return toQColor(item.backColour);
+    default:
+        return {};
+    }
+}
+
+bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::CheckStateRole || index.column() != ColName || !index.isValid())
+        return false;
+    setChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == ColName)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return text::qs(kTitles[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+void ResultsModel::appendRows(std::vector<ResultRow> rows)
+{
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    list_.appendRows(std::move(rows));
+    endInsertRows();
+    Q_EMIT totalsChanged();
+}
+
+void ResultsModel::clear()
+{
+    beginResetModel();
+    list_.deleteAllRows();
+    endResetModel();
+    Q_EMIT totalsChanged();
+}
+
+void ResultsModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= list_.size())
+        return;
+    const auto index = static_cast<std::size_t>(row);
+    if (list_.row(index).checked == checked)
+        return;
+    list_.setChecked(index, checked);
+    const QModelIndex cell = this->index(row, ColName);
+    Q_EMIT dataChanged(cell, cell, {Qt::CheckStateRole});
+    Q_EMIT totalsChanged();
+}
+
+void ResultsModel::sortRows(int column, bool ascending)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Rows carry no identity of their own, so the persistent indexes
+    // (selection, current row) follow their rows by path; rows of one path
+    // keep their order because the sort is stable.
+    struct Moved {
+        std::vector<int> oldRows;
+        std::size_t placed = 0;
+    };
+    const QModelIndexList before = persistentIndexList();
+    std::unordered_map<std::string, Moved> byPath;
+    for (const QModelIndex& index : before) {
+        std::vector<int>& rows =
+            byPath[list_.row(static_cast<std::size_t>(index.row())).path].oldRows;
+        if (std::find(rows.begin(), rows.end(), index.row()) == rows.end())
+            rows.push_back(index.row());
+    }
+    std::size_t wanted = 0;
+    for (auto& entry : byPath) {
+        std::sort(entry.second.oldRows.begin(), entry.second.oldRows.end());
+        wanted += entry.second.oldRows.size();
+    }
+
+    list_.sortByColumn(column, ascending);
+
+    std::unordered_map<int, int> newRowOf;
+    for (std::size_t i = 0; i < list_.size() && newRowOf.size() < wanted; ++i) {
+        auto it = byPath.find(list_.row(i).path);
+        if (it == byPath.end())
+            continue;
+        Moved& moved = it->second;
+        if (moved.placed < moved.oldRows.size())
+            newRowOf[moved.oldRows[moved.placed++]] = static_cast<int>(i);
+    }
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        auto it = newRowOf.find(index.row());
+        after.push_back(it == newRowOf.end() ? QModelIndex()
+                                             : this->index(it->second, index.column()));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT totalsChanged();
+}
+
+void ResultsModel::changeMarks(const std::function<void(ResultList&)>& change)
+{
+    change(list_);
+    if (!list_.empty())
+        Q_EMIT dataChanged(index(0, ColName), index(rowCount() - 1, ColName), {Qt::CheckStateRole});
+    Q_EMIT totalsChanged();
+}
+
+void ResultsModel::changeRows(const std::function<void(ResultList&)>& change)
+{
+    beginResetModel();
+    change(list_);
+    endResetModel();
+    Q_EMIT totalsChanged();
+}
+
+}  // namespace dw::ui

@@ -1,0 +1,164 @@
+#include "ui/results/sort_header.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QStyleOptionHeader>
+
+#include <vector>
+
+namespace dw::ui {
+
+SortHeader::SortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(true);
+    setSortIndicatorShown(false);
+    setStretchLastSection(false);
+    setSectionResizeMode(QHeaderView::Interactive);
+    setHighlightSections(false);
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(this, &QHeaderView::sectionResized, this,
+            [this](int logicalIndex, int, int) { noteResize(logicalIndex); });
+}
+
+void SortHeader::setSortState(int column, bool ascending)
+{
+    sortColumn_ = column;
+    sortAscending_ = ascending;
+    viewport()->update();
+}
+
+void SortHeader::fit(int keep)
+{
+    if (!fitColumns_ || count() == 0 || fitting_)
+        return;
+    int available = viewport()->width() - kScrollBarRoom;
+    if (keep >= 0 && keep < count())
+        available -= sectionSize(keep);
+    else
+        keep = -1;
+    std::vector<int> others;
+    long long sum = 0;
+    for (int i = 0; i < count(); ++i) {
+        if (i == keep || isSectionHidden(i))
+            continue;
+        others.push_back(i);
+        sum += sectionSize(i);
+    }
+    // A header narrower than the room left leaves the columns as they are.
+    if (others.empty() || sum <= 0 || available <= 0 || sum == available)
+        return;
+    fitting_ = true;
+    setUpdatesEnabled(false);
+    // Integer shares leave a few pixels over; they go one each to the first
+    // columns, so the widths add up exactly and a second fit changes nothing.
+    std::vector<int> widths;
+    int given = 0;
+    for (int i : others) {
+        widths.push_back(
+            static_cast<int>(static_cast<long long>(available) * sectionSize(i) / sum));
+        given += widths.back();
+    }
+    for (std::size_t n = 0; given < available; n = (n + 1) % widths.size(), ++given)
+        ++widths[n];
+    for (std::size_t n = 0; n < others.size(); ++n)
+        resizeSection(others[n], widths[n]);
+    setUpdatesEnabled(true);
+    fitting_ = false;
+    viewport()->update();
+}
+
+void SortHeader::resizeEvent(QResizeEvent* event)
+{
+    QHeaderView::resizeEvent(event);
+    fit();
+}
+
+void SortHeader::mousePressEvent(QMouseEvent* event)
+{
+    mouseDown_ = true;
+    resizedByUser_ = -1;
+    QHeaderView::mousePressEvent(event);
+}
+
+void SortHeader::mouseReleaseEvent(QMouseEvent* event)
+{
+    QHeaderView::mouseReleaseEvent(event);
+    mouseDown_ = false;
+    const int resized = resizedByUser_;
+    resizedByUser_ = -1;
+    if (resized >= 0)
+        fit(resized);
+}
+
+void SortHeader::noteResize(int logicalIndex)
+{
+    if (mouseDown_ && !fitting_)
+        resizedByUser_ = logicalIndex;
+}
+
+void SortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    QStyleOptionHeader option;
+    initStyleOptionForIndex(&option, logicalIndex);
+    option.rect = rect;
+    option.text.clear();
+    option.icon = QIcon();
+    option.sortIndicator = QStyleOptionHeader::None;
+    painter->save();
+    style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+
+    const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    const bool sorted = logicalIndex == sortColumn_;
+    QRect textRect = rect.adjusted(2 * space, 0, -2 * space - (sorted ? 6 * space : 0), 0);
+    if (option.state & QStyle::State_Sunken)
+        textRect.translate(1, 2);
+    if (textRect.width() > 0) {
+        const QString title =
+            model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+        const QVariant alignment =
+            model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole)
+                    : QVariant();
+        const Qt::Alignment horizontal =
+            (alignment.isValid() ? alignment.value<Qt::Alignment>() : defaultAlignment()) &
+            Qt::AlignHorizontal_Mask;
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(textRect, int(horizontal | Qt::AlignVCenter | Qt::TextSingleLine),
+                          fontMetrics().elidedText(title, Qt::ElideRight, textRect.width()));
+    }
+    if (sorted)
+        drawArrow(painter, rect, space);
+    painter->restore();
+}
+
+void SortHeader::drawArrow(QPainter* painter, const QRect& rect, int space) const
+{
+    // About two spaces wide, in the room kept right of the title, from two
+    // spaces below the top to two above the bottom.
+    const int right = rect.right() - 2 * space;
+    const int left = right - 2 * space;
+    int top = rect.top() + 2 * space;
+    int bottom = rect.bottom() - 2 * space;
+    if (bottom - top < space) {
+        top = rect.center().y() - space / 2;
+        bottom = top + space;
+    }
+    const int middle = (left + right) / 2;
+    const QPoint apex(middle, sortAscending_ ? top : bottom);
+    const QPoint baseLeft(left, sortAscending_ ? bottom : top);
+    const QPoint baseRight(right, sortAscending_ ? bottom : top);
+    const QPolygon triangle({apex, baseLeft, baseRight});
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    // Embossed: a highlight copy one pixel down and right, the shape in the
+    // shadow colours over it.
+    painter->setPen(palette().color(QPalette::Light));
+    painter->setBrush(palette().color(QPalette::Light));
+    painter->drawPolygon(triangle.translated(1, 1));
+    painter->setPen(palette().color(QPalette::Shadow));
+    painter->setBrush(palette().color(QPalette::Dark));
+    painter->drawPolygon(triangle);
+}
+
+}  // namespace dw::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QHeaderView>
+
+namespace dw::ui {
+
+// The header of a results list: draws an arrow on the column the list was
+// last sorted by and, while fitting is on, keeps the columns fitted to its
+// width (less room for a vertical scroll bar), scaling them in proportion.
+// A column the user has just resized keeps the width the user gave it.
+class SortHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    // Room kept free at the right for a vertical scroll bar.
+    static constexpr int kScrollBarRoom = 16;
+
+    explicit SortHeader(QWidget* parent = nullptr);
+
+    // The list tells the header which column it sorted by (-1: none yet).
+    void setSortState(int column, bool ascending);
+    int sortColumn() const { return sortColumn_; }
+    bool sortAscending() const { return sortAscending_; }
+
+    void setFitColumns(bool fit) { fitColumns_ = fit; }
+    bool fitColumns() const { return fitColumns_; }
+    // Scales the columns to the available width; `keep` (a logical column
+    // or -1) keeps its width and the others share what is left.
+    void fit(int keep = -1);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void drawArrow(QPainter* painter, const QRect& rect, int space) const;
+    void noteResize(int logicalIndex);
+
+    int sortColumn_ = -1;
+    bool sortAscending_ = false;
+    bool fitColumns_ = true;
+    bool fitting_ = false;
+    bool mouseDown_ = false;
+    int resizedByUser_ = -1;
+};
+
+}  // namespace dw::ui
