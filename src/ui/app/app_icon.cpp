@@ -4,6 +4,17 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+// The artwork is compiled into the static ui library, whose resources are
+// only registered when asked for by name.
+static void registerArtwork()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(diskwright);
+        return true;
+    }();
+    (void)registered;
+}
+
 namespace dw::ui {
 
 QPixmap renderSvg(const QString& resource, const QSize& size, qreal devicePixelRatio)
@@ -11,6 +22,7 @@ QPixmap renderSvg(const QString& resource, const QSize& size, qreal devicePixelR
     QPixmap pixmap(size * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);
+    registerArtwork();
     QSvgRenderer renderer(resource);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
