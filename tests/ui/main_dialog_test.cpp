@@ -1,5 +1,6 @@
 #include "support/temp_tree.h"
 #include "ui/app/main_dialog.h"
+#include "ui/app/session_commands.h"
 #include "ui/app/tray_icon.h"
 #include "ui/controls/ids.h"
 #include "ui/controls/widget_ids.h"
@@ -149,4 +150,47 @@ TEST(MainDialog, SearchMenuAndTrayRestore)
     window.restoreFromTray();
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(QFileInfo(MainDialog::helpFile()).fileName() == QStringLiteral("diskwright.html"));
+}
+
+TEST(MainDialog, SessionSaveAndLoadThroughTheMenu)
+{
+    dwtest::TempTree tree;
+    std::string content = dwtest::makeBytes(3000, 5);
+    tree.write("s/a.bin", content);
+    tree.write("s/b.bin", content);
+    MainDialog window;
+    dw::SearchRequest request;
+    request.scope = {tree.path("s/")};
+    request.byMask = request.bySize = request.old = false;
+    QSignalSpy searched(&window, &MainDialog::searchFinished);
+    whenModal<StatisticsDialog>([](StatisticsDialog* dialog) { dialog->accept(); });
+    window.startSearch(request);
+    ASSERT_TRUE(searched.wait(20000));
+    auto* duplicates = window.page(dw::ResultKind::Duplicates)->list()->resultsModel();
+    ASSERT_EQ(duplicates->rowCount(), 2);
+
+    const QString file = QString::fromStdString(tree.path("session.dwx"));
+    QStringList errors;
+    window.sessions()->setFileAsker([&](bool) { return file; });
+    window.sessions()->setErrorReporter([&](const QString& text) { errors << text; });
+    QSignalSpy done(window.sessions(), &SessionCommands::finished);
+    window.searchMenu()->actions()[2]->trigger();  // "Сохранить результаты"
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_GT(QFileInfo(file).size(), 16);
+
+    duplicates->clear();
+    window.searchMenu()->actions()[1]->trigger();  // "Загрузить результаты"
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(duplicates->rowCount(), 2);
+    EXPECT_EQ(window.tabs()->currentWidget(), window.page(dw::ResultKind::Duplicates));
+
+    // A damaged file is reported and what was read stays.
+    tree.write("broken.dwx", std::string("\x05\x00\x00\x00", 4));
+    window.sessions()->setFileAsker([&](bool) { return QString::fromStdString(tree.path("broken.dwx")); });
+    window.searchMenu()->actions()[1]->trigger();
+    ASSERT_TRUE(done.wait(10000));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QStringLiteral("Файл результатов повреждён."));
+    EXPECT_TRUE(window.isEnabled());
 }

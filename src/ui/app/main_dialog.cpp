@@ -3,6 +3,7 @@
 #include "engine/texts.h"
 #include "platform/qsettings_store.h"
 #include "ui/app/about_dialog.h"
+#include "ui/app/session_commands.h"
 #include "ui/app/app_icon.h"
 #include "ui/app/tray_icon.h"
 #include "ui/controls/anchor_layout.h"
@@ -170,10 +171,10 @@ void MainDialog::buildToolButtons()
     connect(newSearch, &QAction::triggered, this, &MainDialog::newSearch);
     QAction* load = searchMenu_->addAction(text::qs(text::LoadResults));
     load->setObjectName(QString::number(id::CmdLoadResults));
-    load->setEnabled(false);  // sessions come with the session commands
+    connect(load, &QAction::triggered, this, [this] { sessions_->load(); });
     QAction* save = searchMenu_->addAction(text::qs(text::SaveResults));
     save->setObjectName(QString::number(id::CmdSaveResults));
-    save->setEnabled(false);
+    connect(save, &QAction::triggered, this, [this] { sessions_->save(); });
     search->setMenu(searchMenu_);
     search->setPopupMode(QToolButton::InstantPopup);
 
@@ -205,6 +206,8 @@ void MainDialog::buildTabs()
     for (dw::ResultKind kind : kTabKinds)
         models[static_cast<std::size_t>(kind)] = page(kind)->list()->resultsModel();
     sink_ = new QueuedRowSink(models, settings_.view, this);
+    sessions_ = new SessionCommands(pages_, tabs_, progress_, this);
+    sessions_->setAppearance(settings_.view);
     connect(sink_, &QueuedRowSink::finderStartedOn, this, [this](dw::ResultKind kind) {
         tabs_->setCurrentWidget(page(kind));
     });
@@ -212,7 +215,7 @@ void MainDialog::buildTabs()
 
 ResultsPage* MainDialog::page(dw::ResultKind kind) const { return pages_[static_cast<std::size_t>(kind)]; }
 
-bool MainDialog::searchRunning() const { return runner_->running(); }
+bool MainDialog::searchRunning() const { return runner_->running() || sessions_->running(); }
 
 void MainDialog::newSearch()
 {
@@ -284,6 +287,7 @@ void MainDialog::quit()
 {
     quitting_ = true;
     runner_->cancelAndWait();
+    sessions_->cancelAndWait();
     QCoreApplication::quit();
 }
 

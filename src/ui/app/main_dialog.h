@@ -20,6 +20,7 @@ class QueuedRowSink;
 class ResultsModel;
 class ResultsPage;
 class SearchRunner;
+class SessionCommands;
 class TrayIcon;
 
 // The program's window: five tool buttons over seven tabs, the tray icon,
@@ -37,6 +38,7 @@ public:
     ResultsPage* page(dw::ResultKind kind) const;
     ProgressDialog* progressDialog() const { return progress_; }
     TrayIcon* trayIcon() const { return tray_; }
+    SessionCommands* sessions() const { return sessions_; }
     QMenu* searchMenu() const { return searchMenu_; }
     QTabWidget* tabs() const { return tabs_; }
     bool searchRunning() const;
@@ -75,6 +77,7 @@ private:
     TrayIcon* tray_ = nullptr;
     SearchRunner* runner_ = nullptr;
     QueuedRowSink* sink_ = nullptr;
+    SessionCommands* sessions_ = nullptr;
     AnchorLayout* anchors_ = nullptr;
     bool quitting_ = false;
 };
