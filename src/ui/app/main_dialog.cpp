@@ -301,9 +301,12 @@ QString MainDialog::helpFile()
 {
     // Beside the program in a build tree, in the documentation folder once installed.
     const QString name = QStringLiteral("diskwright.html");
-    QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(beside))
-        return beside;
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const QString& candidate : {programDir.filePath(name),
+                                     programDir.filePath(QStringLiteral("../share/doc/diskwright/") + name)}) {
+        if (QFileInfo::exists(candidate))
+            return QDir::cleanPath(candidate);
+    }
     return QDir(QStringLiteral(DW_INSTALLED_DOC_DIR)).filePath(name);
 }
 
