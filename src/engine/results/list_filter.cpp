@@ -1,73 +1,11 @@
 #include "engine/results/list_filter.h"
-
-#include <QList>
-#include <QString>
+#include "engine/settings/wildcard.h"
 
 #include <algorithm>
 
 namespace dw {
 
 namespace {
-
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Code points rather than bytes, so that '?' stands for one Cyrillic letter
-// too; Qt does the upper-casing beyond ASCII.
-std::u32string codePoints(std::string_view text, bool upper)
-{
-    if (isAscii(text)) {
-        std::u32string out(text.size(), U'\0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            if (upper && c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-            out[i] = static_cast<char32_t>(c);
-        }
-        return out;
-    }
-    QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (upper)
-        string = string.toUpper();
-    QList<uint> ucs4 = string.toUcs4();
-    return std::u32string(ucs4.begin(), ucs4.end());
-}
-
-std::u32string nameForMatch(std::string_view name, bool upper)
-{
-    std::u32string points = codePoints(name, upper);
-    if (points.find(U'.') == std::u32string::npos)
-        points.push_back(U'.');
-    return points;
-}
-
-// On a mismatch after a '*' the match resumes one character further along
-// the name: never exponential.
-bool wildcardMatch(const std::u32string& name, const std::u32string& mask)
-{
-    std::size_t n = 0, m = 0;
-    std::size_t starMask = std::u32string::npos, starName = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == U'?' || mask[m] == name[n])) {
-            ++n;
-            ++m;
-        } else if (m < mask.size() && mask[m] == U'*') {
-            starMask = m++;
-            starName = n;
-        } else if (starMask != std::u32string::npos) {
-            m = starMask + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == U'*')
-        ++m;
-    return m == mask.size();
-}
 
 void appendTrimmed(std::vector<std::string>& tokens, const std::string& token)
 {
@@ -82,7 +20,7 @@ std::vector<std::u32string> compiledTokens(std::string_view maskText, bool upper
 {
     std::vector<std::u32string> tokens;
     for (const std::string& token : splitFilterTokens(maskText))
-        tokens.push_back(codePoints(token, upper));
+        tokens.push_back(wildcardCodePoints(token, upper));
     return tokens;
 }
 
@@ -132,7 +70,7 @@ std::size_t filterByFolder(ResultList& list, const FilterRequest& request)
         return setMarks(list, checked, inFolder);
     const std::vector<std::u32string> tokens = compiledTokens(request.maskText, false);
     return setMarks(list, checked, [&](const ResultRow& row) {
-        return inFolder(row) && matchesAny(nameForMatch(fileNameOf(row.path), false), tokens);
+        return inFolder(row) && matchesAny(wildcardName(fileNameOf(row.path), false), tokens);
     });
 }
 
@@ -144,7 +82,7 @@ std::size_t filterByMask(ResultList& list, const FilterRequest& request)
     const std::vector<std::u32string> tokens = compiledTokens(request.maskText, true);
     if (tokens.empty())
         return 0;
-    auto upperName = [](const ResultRow& row) { return nameForMatch(fileNameOf(row.path), true); };
+    auto upperName = [](const ResultRow& row) { return wildcardName(fileNameOf(row.path), true); };
     switch (request.action) {
     case FilterAction::Mark:
     case FilterAction::Clear:
@@ -203,7 +141,7 @@ std::vector<std::string> splitFilterTokens(std::string_view text)
 
 bool matchesFilterToken(std::string_view name, std::string_view token)
 {
-    return wildcardMatch(nameForMatch(name, false), codePoints(token, false));
+    return wildcardMatch(wildcardName(name, false), wildcardCodePoints(token, false));
 }
 
 std::size_t runFilter(ResultList& list, const FilterRequest& request)
