@@ -112,21 +112,19 @@ bool FolderWalker::listFolder(const std::string& folder, std::vector<Item>& item
     return true;
 }
 
-std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
-                                 const WalkOptions& options)
+template <typename Visit>
+void FolderWalker::traverse(const std::string& folder, bool showFolders, Visit&& visit)
 {
-    const std::string folder = withSlash(scopeFolder);
-    std::uint64_t count = 0;
     std::vector<Frame> frames(1);
     frames[0].path = folder;
-    if (progress_)
+    if (progress_ && showFolders)
         progress_->setFolder(folder);
     std::uint64_t skippedBefore = skipped_;
     bool listed = listFolder(folder, frames[0].items, true);
     topReadable_ = listed || skipped_ == skippedBefore;
     if (!listed)
-        return 0;
-
+        return;
+    // An explicit stack: depth costs memory for the open levels, never call depth.
     while (!frames.empty()) {
         if (progress_ && progress_->cancelled())
             break;
@@ -136,8 +134,25 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
             continue;
         }
         const Item& item = frame.items[frame.next++];
-        if (item.name.front() == '.')
+        if (!visit(frame, item) || !S_ISDIR(item.st.st_mode))
             continue;
+        Frame child;
+        child.path = frame.path + item.name + '/';
+        if (listFolder(child.path, child.items, false)) {
+            if (progress_ && showFolders)
+                progress_->setFolder(child.path);
+            frames.push_back(std::move(child));  // `frame` and `item` are invalid from here
+        }
+    }
+}
+
+std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
+                                 const WalkOptions& options)
+{
+    std::uint64_t count = 0;
+    traverse(withSlash(scopeFolder), true, [&](Frame& frame, const Item& item) {
+        if (item.name.front() == '.')
+            return false;
         if (S_ISDIR(item.st.st_mode)) {
             if (options.includeFolders) {
                 if (!frame.shared)
@@ -145,27 +160,20 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
                 list.append(entryFor(frame.shared, item.name, item.st));
                 ++count;
             }
-            if (options.recurse) {
-                Frame child;
-                child.path = frame.path + item.name + '/';
-                if (listFolder(child.path, child.items, false)) {
-                    if (progress_)
-                        progress_->setFolder(child.path);
-                    frames.push_back(std::move(child));  // `frame` is invalid from here
-                }
-            }
-        } else if (S_ISREG(item.st.st_mode)) {
-            if (options.highSecurity &&
-                isProtectedFile(frame.path + item.name, platform::attributesFrom(item.st, item.name)))
-                continue;
-            if (!frame.shared)
-                frame.shared = std::make_shared<const std::string>(frame.path);
-            FileEntry entry = entryFor(frame.shared, item.name, item.st);
-            list.append(std::move(entry));
-            ++count;
+            return options.recurse;
         }
         // Links, FIFOs, sockets and devices are never recorded.
-    }
+        if (!S_ISREG(item.st.st_mode))
+            return false;
+        if (options.highSecurity &&
+            isProtectedFile(frame.path + item.name, platform::attributesFrom(item.st, item.name)))
+            return false;
+        if (!frame.shared)
+            frame.shared = std::make_shared<const std::string>(frame.path);
+        list.append(entryFor(frame.shared, item.name, item.st));
+        ++count;
+        return false;
+    });
     return count;
 }
 
@@ -173,47 +181,20 @@ std::uint64_t FolderWalker::collectPaths(const std::string& scopeFolder, const s
                                          std::vector<std::string>* paths, bool includeFolders,
                                          bool recurse)
 {
-    const std::string folder = withSlash(scopeFolder);
     std::uint64_t count = 0;
-    std::vector<Frame> frames(1);
-    frames[0].path = folder;
-    std::uint64_t skippedBefore = skipped_;
-    bool listed = listFolder(folder, frames[0].items, true);
-    topReadable_ = listed || skipped_ == skippedBefore;
-    if (!listed)
-        return 0;
-    while (!frames.empty()) {
-        if (progress_ && progress_->cancelled())
-            break;
-        Frame& frame = frames.back();
-        if (frame.next >= frame.items.size()) {
-            frames.pop_back();
-            continue;
-        }
-        const Item& item = frame.items[frame.next++];
+    traverse(withSlash(scopeFolder), false, [&](Frame& frame, const Item& item) {
         if (!matchesMask(item.name, pattern))
-            continue;
-        std::string full = frame.path + item.name;
-        if (S_ISDIR(item.st.st_mode)) {
-            if (includeFolders) {
-                if (paths)
-                    paths->push_back(full);
-                ++count;
-            }
-            if (recurse) {
-                Frame child;
-                child.path = full + '/';
-                if (listFolder(child.path, child.items, false))
-                    frames.push_back(std::move(child));
-            }
-        } else {
-            // Everything that is not a folder counts as a file here, links
-            // included: a caller deleting a folder removes a link as a link.
+            return false;
+        const bool folder = S_ISDIR(item.st.st_mode);
+        // Everything that is not a folder counts as a file here, links
+        // included: a caller deleting a folder removes a link as a link.
+        if (!folder || includeFolders) {
             if (paths)
-                paths->push_back(std::move(full));
+                paths->push_back(frame.path + item.name);
             ++count;
         }
-    }
+        return folder && recurse;
+    });
     return count;
 }
 

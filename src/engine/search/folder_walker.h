@@ -52,6 +52,11 @@ private:
     struct Item;
     struct Frame;
     bool listFolder(const std::string& folder, std::vector<Item>& items, bool top);
+    // Lists `folder` and everything below it depth first, each folder's
+    // entries in the order the system returns them; visit(frame, item) tells
+    // whether a folder item is to be entered.
+    template <typename Visit>
+    void traverse(const std::string& folder, bool showFolders, Visit&& visit);
 
     Progress* progress_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
