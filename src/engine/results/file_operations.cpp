@@ -72,6 +72,48 @@ OperationReport FileOperations::deletePaths(bool useSystem, bool toRecycleBin)
     return report;
 }
 
+namespace {
+
+enum class SourceResult { Done, Left, Cancelled };
+
+// Runs `act` on each source in order, stepping the progress: what `act`
+// could not do stays in the report's list, and a cancel leaves every source
+// from there on untouched.
+template <typename Act>
+void forEachSource(const std::vector<std::string>& sources, Progress& progress, OperationReport& report,
+                   Act act)
+{
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        SourceResult result = progress.cancelled() ? SourceResult::Cancelled : act(sources[i]);
+        if (result == SourceResult::Cancelled) {
+            report.cancelled = true;
+            report.left.insert(report.left.end(), sources.begin() + static_cast<std::ptrdiff_t>(i), sources.end());
+            break;
+        }
+        if (result == SourceResult::Done)
+            ++report.done;
+        else
+            report.left.push_back(sources[i]);
+        progress.step();
+    }
+    progress.hide();
+}
+
+SourceResult resultOf(DeleteOutcome outcome)
+{
+    switch (outcome) {
+    case DeleteOutcome::Deleted:
+        return SourceResult::Done;
+    case DeleteOutcome::Cancelled:
+        return SourceResult::Cancelled;
+    case DeleteOutcome::Failed:
+        break;
+    }
+    return SourceResult::Left;
+}
+
+}  // namespace
+
 OperationReport FileOperations::deleteOwn()
 {
     OperationReport report;
@@ -79,22 +121,8 @@ OperationReport FileOperations::deleteOwn()
         return report;
     report.ran = true;
     Progress& progress = startProgress(text::DeleteCaption, "");
-    for (std::size_t i = 0; i < sources_.size(); ++i) {
-        DeleteOutcome outcome = progress.cancelled() ? DeleteOutcome::Cancelled
-                                                     : deletePermanently(sources_[i], &progress);
-        if (outcome == DeleteOutcome::Cancelled) {
-            report.cancelled = true;
-            report.left.insert(report.left.end(), sources_.begin() + static_cast<std::ptrdiff_t>(i),
-                               sources_.end());
-            break;
-        }
-        if (outcome == DeleteOutcome::Deleted)
-            ++report.done;
-        else
-            report.left.push_back(sources_[i]);
-        progress.step();
-    }
-    progress.hide();
+    forEachSource(sources_, progress, report,
+                  [&](const std::string& path) { return resultOf(deletePermanently(path, &progress)); });
     return report;
 }
 
@@ -106,58 +134,32 @@ OperationReport FileOperations::deleteToTrash()
     report.ran = true;
     Progress& progress = startProgress(text::DeleteCaption, text::TrashPhase);
     std::optional<OperationPrompts::NoTrash> always;  // "delete all" or "skip all"
-    for (std::size_t i = 0; i < sources_.size(); ++i) {
-        const std::string& path = sources_[i];
-        if (progress.cancelled()) {
-            report.cancelled = true;
-            report.left.insert(report.left.end(), sources_.begin() + static_cast<std::ptrdiff_t>(i),
-                               sources_.end());
-            break;
-        }
+    forEachSource(sources_, progress, report, [&](const std::string& path) {
         progress.setFolder(path);
-        bool handled = false;
-        if (!platform::statPath(path)) {
-            handled = true;  // went with a folder listed before it, or before we came
-        } else if (isMountRoot(path)) {
-            handled = false;  // a whole file system is never trashed
-        } else {
-            switch (platform::moveToTrash(path)) {
-            case platform::TrashResult::Trashed:
-            case platform::TrashResult::Vanished:
-                handled = true;
-                break;
-            case platform::TrashResult::Failed:
-                break;
-            case platform::TrashResult::NoTrash: {
-                OperationPrompts::NoTrash answer =
-                    always ? *always : prompts_.askDeleteWithoutTrash(path);
-                if (answer == OperationPrompts::NoTrash::DeleteAll)
-                    always = answer = OperationPrompts::NoTrash::Delete;
-                else if (answer == OperationPrompts::NoTrash::SkipAll)
-                    always = answer = OperationPrompts::NoTrash::Skip;
-                if (answer == OperationPrompts::NoTrash::Cancel) {
-                    report.cancelled = true;
-                } else if (answer == OperationPrompts::NoTrash::Delete) {
-                    DeleteOutcome outcome = deletePermanently(path, &progress);
-                    report.cancelled = outcome == DeleteOutcome::Cancelled;
-                    handled = outcome == DeleteOutcome::Deleted;
-                }
-                break;
-            }
-            }
-        }
-        if (report.cancelled) {
-            report.left.insert(report.left.end(), sources_.begin() + static_cast<std::ptrdiff_t>(i),
-                               sources_.end());
+        if (!platform::statPath(path))
+            return SourceResult::Done;  // went with a folder listed before it, or before we came
+        if (isMountRoot(path))
+            return SourceResult::Left;  // a whole file system is never trashed
+        switch (platform::moveToTrash(path)) {
+        case platform::TrashResult::Trashed:
+        case platform::TrashResult::Vanished:
+            return SourceResult::Done;
+        case platform::TrashResult::Failed:
+            return SourceResult::Left;
+        case platform::TrashResult::NoTrash:
             break;
         }
-        if (handled)
-            ++report.done;
-        else
-            report.left.push_back(path);
-        progress.step();
-    }
-    progress.hide();
+        OperationPrompts::NoTrash answer = always ? *always : prompts_.askDeleteWithoutTrash(path);
+        if (answer == OperationPrompts::NoTrash::DeleteAll)
+            always = answer = OperationPrompts::NoTrash::Delete;
+        else if (answer == OperationPrompts::NoTrash::SkipAll)
+            always = answer = OperationPrompts::NoTrash::Skip;
+        if (answer == OperationPrompts::NoTrash::Cancel)
+            return SourceResult::Cancelled;
+        if (answer == OperationPrompts::NoTrash::Skip)
+            return SourceResult::Left;
+        return resultOf(deletePermanently(path, &progress));
+    });
     return report;
 }
 
@@ -169,24 +171,16 @@ OperationReport FileOperations::transfer()
     const auto kind = move ? OperationPrompts::Transfer::Move : OperationPrompts::Transfer::Copy;
     Progress& progress = startProgress(move ? text::MoveCaption : text::CopyCaption, "");
     ConflictResolver conflicts(prompts_);
-    for (std::size_t i = 0; i < sources_.size(); ++i) {
-        TransferOutcome outcome =
-            progress.cancelled()
-                ? TransferOutcome::Cancelled
-                : transferPath(sources_[i], destinations_.front(), kind, conflicts, &progress);
-        if (outcome == TransferOutcome::Cancelled) {
-            report.cancelled = true;
-            report.left.insert(report.left.end(), sources_.begin() + static_cast<std::ptrdiff_t>(i),
-                               sources_.end());
-            break;
+    forEachSource(sources_, progress, report, [&](const std::string& path) {
+        switch (transferPath(path, destinations_.front(), kind, conflicts, &progress)) {
+        case TransferOutcome::Done:
+            return SourceResult::Done;
+        case TransferOutcome::Cancelled:
+            return SourceResult::Cancelled;
+        default:
+            return SourceResult::Left;
         }
-        if (outcome == TransferOutcome::Done)
-            ++report.done;
-        else
-            report.left.push_back(sources_[i]);
-        progress.step();
-    }
-    progress.hide();
+    });
     return report;
 }
 
