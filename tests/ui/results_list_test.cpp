@@ -155,7 +155,7 @@ TEST_F(ResultsListTest, ColumnsFitTheWidthAndKeepWhatTheUserSized)
     EXPECT_EQ(sectionSum(*header), kept);
 }
 
-TEST_F(ResultsListTest, ContextMenuFollowsTheRowKindAndDisablesWaitingCommands)
+TEST_F(ResultsListTest, ContextMenuFollowsTheRowKindAndEveryCommandWorks)
 {
     EXPECT_EQ(list.createContextMenu(&list), nullptr) << "no selected row, no menu";
     auto shows = [](const QMenu& menu, int commandId) {
@@ -176,13 +176,15 @@ TEST_F(ResultsListTest, ContextMenuFollowsTheRowKindAndDisablesWaitingCommands)
     EXPECT_TRUE(shows(*menu, id::CmdCompress));
     EXPECT_FALSE(shows(*menu, id::CmdDeleteFolderContents));
 
-    for (int working : {id::CmdOpen, id::CmdMarkAll, id::CmdClearAll, id::CmdMark, id::CmdClear,
-                        id::CmdInvert, id::CmdRemoveFromList})
-        EXPECT_TRUE(list.command(working)->isEnabled()) << working;
-    for (int waiting :
-         {id::CmdOpenFolder, id::CmdCopy, id::CmdMove, id::CmdCompress, id::CmdDeleteFolderContents,
-          id::CmdDelete, id::CmdFilter, id::CmdExport, id::CmdRefresh, id::CmdProperties})
-        EXPECT_FALSE(list.command(waiting)->isEnabled()) << waiting;
+    for (int commandId :
+         {id::CmdOpen, id::CmdOpenFolder, id::CmdCopy, id::CmdMove, id::CmdCompress,
+          id::CmdDeleteFolderContents, id::CmdDelete, id::CmdMarkAll, id::CmdClearAll, id::CmdMark,
+          id::CmdClear, id::CmdInvert, id::CmdFilter, id::CmdExport, id::CmdRemoveFromList,
+          id::CmdRefresh, id::CmdProperties}) {
+        EXPECT_TRUE(list.command(commandId)->isEnabled()) << commandId;
+        EXPECT_FALSE(list.command(commandId)->icon().isNull()) << commandId;
+    }
+    EXPECT_EQ(list.command(id::CmdMarkCopies), nullptr) << "only a duplicates list marks copies";
 }
 
 TEST_F(ResultsListTest, SpaceTogglesTheCurrentRowAndDoubleClickOpensIt)

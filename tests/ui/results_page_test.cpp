@@ -65,11 +65,14 @@ TEST(ResultsPage, ControlsSitAtTheirDialogUnitsAndTheListFollowsTheSize)
     EXPECT_EQ(page.objectName(), QString::number(id::ResultsPage));
     EXPECT_EQ(page.list()->geometry(), du.rect(78, 0, 267, 165));
     EXPECT_EQ(findById(&page, id::RemoveFromListButton)->geometry(), du.rect(0, 139, 75, 12));
-    for (int waiting : {id::CopyButton, id::MoveButton, id::CompressButton, id::DeleteButton,
-                        id::FilterButton, id::RefreshButton})
-        EXPECT_FALSE(findById(&page, waiting)->isEnabled()) << waiting;
-    page.list()->command(id::CmdCopy)->setEnabled(true);
-    EXPECT_TRUE(findById(&page, id::CopyButton)->isEnabled()) << "a button follows its command";
+    page.list()->command(id::CmdCopy)->setEnabled(false);
+    EXPECT_FALSE(findById(&page, id::CopyButton)->isEnabled()) << "a button follows its command";
+    EXPECT_EQ(findById(&page, id::MarkCopiesButton), nullptr);
+    ResultsPage duplicates(dw::ResultKind::Duplicates);
+    const QRect copies = findById(&duplicates, id::MarkCopiesButton)->geometry();
+    for (QWidget* other : duplicates.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(other->geometry() == copies || !other->geometry().intersects(copies))
+            << other->objectName().toStdString();
 
     // Captions are never cut: the bottom row makes room for them.
     for (int caption : {id::TotalLabel, id::CheckedLabel}) {

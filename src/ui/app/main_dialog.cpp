@@ -195,6 +195,9 @@ void MainDialog::buildTabs()
     for (dw::ResultKind kind : kTabKinds) {
         auto* page = new ResultsPage(kind, settings_.view, tabs_);
         page->setSortEnabled(kind != dw::ResultKind::Duplicates);
+        // Operations read the settings when they run and report through the shared window.
+        page->list()->setSettings(&settings_);
+        page->list()->setProgressWindow(progress_);
         pages_[static_cast<std::size_t>(kind)] = page;
         tabs_->addTab(page, text::qs(tabTitle(kind)));
     }

@@ -121,4 +121,8 @@ inline constexpr int FilterMaskEdit = 252;
 // Column chooser
 inline constexpr int ColumnList = 344;
 
+// Duplicates list: check every copy but the first of each group
+inline constexpr int CmdMarkCopies = 32800;
+inline constexpr int MarkCopiesButton = 350;
+
 }  // namespace dw::ui::id

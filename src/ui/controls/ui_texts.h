@@ -129,4 +129,15 @@ inline constexpr const char* PropByteCount = "%1 байт";
 inline constexpr const char* PropYes = "Да";
 inline constexpr const char* PropNo = "Нет";
 
+// Results list commands
+inline constexpr const char* MarkCopies = "Отметить копии";
+inline constexpr const char* MoveToTrashButton = "Переместить в корзину";
+inline constexpr const char* ReplaceButton = "Заменить";
+inline constexpr const char* ReplaceAllButton = "Заменить все";
+inline constexpr const char* SkipButton = "Пропустить";
+inline constexpr const char* SkipAllButton = "Пропустить все";
+inline constexpr const char* DeleteAllButton = "Удалить все";
+inline constexpr const char* TextFileFilter = "Текстовый файл (*.txt)";
+inline constexpr const char* AllFilesFilter = "Все файлы (*)";
+
 }  // namespace dw::ui::text

@@ -5,6 +5,8 @@
 #include "ui/controls/ids.h"
 #include "ui/controls/ui_texts.h"
 #include "ui/controls/widget_ids.h"
+#include "ui/results/file_manager_link.h"
+#include "ui/results/list_commands.h"
 #include "ui/results/results_model.h"
 #include "ui/results/sort_header.h"
 
@@ -15,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
@@ -36,11 +39,27 @@ void setLabel(QWidget* page, int labelId, const QString& text)
 
 QString sizeText(std::uint64_t bytes) { return QString::fromStdString(FormatSize(bytes, 3)); }
 
+// The first of `names` the icon theme has, else the style's own picture, so
+// that no command goes without an icon.
+QIcon themeIcon(const std::array<const char*, 3>& names, QStyle::StandardPixmap fallback,
+                const QWidget* widget)
+{
+    for (const char* name : names) {
+        if (!name)
+            break;
+        const QString themed = QString::fromLatin1(name);
+        if (QIcon::hasThemeIcon(themed))
+            return QIcon::fromTheme(themed);
+    }
+    return widget->style()->standardIcon(fallback);
+}
+
 }  // namespace
 
 ResultsListCtrl::ResultsListCtrl(ResultKind kind, const ListAppearance& appearance, QWidget* parent)
     : QTreeView(parent), model_(new ResultsModel(kind, appearance, this)),
-      header_(new SortHeader(this)), appearance_(appearance)
+      header_(new SortHeader(this)), appearance_(appearance),
+      fileManager_(new FileManagerLink(this))
 {
     withId(this, id::ResultsList);
     setRootIsDecorated(false);
@@ -153,52 +172,73 @@ std::optional<std::size_t> ResultsListCtrl::firstSelectedRow() const
     return first;
 }
 
-QAction* ResultsListCtrl::addCommand(int id, const char* text)
+QAction* ResultsListCtrl::addCommand(int id, const char* text, const IconNames& icons,
+                                     int fallbackIcon)
 {
     auto* action = withId(new QAction(text::qs(text), this), id);
-    action->setEnabled(false);
+    action->setIcon(themeIcon(icons, static_cast<QStyle::StandardPixmap>(fallbackIcon), this));
     commands_.insert(id, action);
     return action;
 }
 
 void ResultsListCtrl::createCommands()
 {
-    QAction* open = addCommand(id::CmdOpen, text::Open);
+    struct Command {
+        int id;
+        const char* text;
+        IconNames icons;  // theme names, the first one present wins
+        QStyle::StandardPixmap fallback;
+        void (ResultsListCtrl::*slot)();
+    };
+    const Command commands[] = {
+        {id::CmdOpen, text::Open, {"document-open"}, QStyle::SP_DialogOpenButton,
+         &ResultsListCtrl::openSelected},
+        {id::CmdOpenFolder, text::OpenFolder, {"folder-open"}, QStyle::SP_DirOpenIcon,
+         &ResultsListCtrl::openSelectedFolder},
+        {id::CmdCopy, text::Copy, {"edit-copy"}, QStyle::SP_FileIcon,
+         &ResultsListCtrl::copyChecked},
+        {id::CmdMove, text::Move, {"go-jump", "edit-cut"}, QStyle::SP_ArrowForward,
+         &ResultsListCtrl::moveChecked},
+        {id::CmdCompress, text::Compress, {"package-x-generic", "archive"}, QStyle::SP_DriveHDIcon,
+         &ResultsListCtrl::compressChecked},
+        {id::CmdDeleteFolderContents, text::DeleteFolderContents, {"edit-delete"},
+         QStyle::SP_TrashIcon, &ResultsListCtrl::deleteFolderContents},
+        {id::CmdDelete, text::Delete, {"edit-delete"}, QStyle::SP_TrashIcon,
+         &ResultsListCtrl::deleteChecked},
+        {id::CmdMarkAll, text::MarkAllCommand, {"edit-select-all"}, QStyle::SP_DialogApplyButton,
+         &ResultsListCtrl::markAll},
+        {id::CmdClearAll, text::ClearAll, {"edit-clear-all", "edit-clear"},
+         QStyle::SP_DialogResetButton, &ResultsListCtrl::clearAll},
+        {id::CmdMark, text::Mark, {"checkbox-checked", "checkbox-checked-symbolic"},
+         QStyle::SP_DialogYesButton, &ResultsListCtrl::markSelected},
+        {id::CmdClear, text::Clear, {"checkbox", "checkbox-symbolic"}, QStyle::SP_DialogNoButton,
+         &ResultsListCtrl::clearSelected},
+        {id::CmdInvert, text::Invert, {"edit-select-invert", "object-flip-horizontal-symbolic"},
+         QStyle::SP_BrowserReload, &ResultsListCtrl::invertMarks},
+        {id::CmdFilter, text::FilterCommand, {"view-filter", "edit-find"},
+         QStyle::SP_FileDialogContentsView, &ResultsListCtrl::runFilter},
+        {id::CmdExport, text::Export, {"document-save-as", "document-save"},
+         QStyle::SP_DialogSaveButton, &ResultsListCtrl::exportToText},
+        {id::CmdRemoveFromList, text::RemoveFromList, {"list-remove"},
+         QStyle::SP_DialogDiscardButton, &ResultsListCtrl::removeChecked},
+        {id::CmdRefresh, text::Refresh, {"view-refresh"}, QStyle::SP_BrowserReload,
+         &ResultsListCtrl::dropVanishedRows},
+        {id::CmdProperties, text::Properties, {"document-properties"},
+         QStyle::SP_FileDialogInfoView, &ResultsListCtrl::showSelectedProperties},
+        // Only a duplicates list has copies to mark.
+        {id::CmdMarkCopies, text::MarkCopies, {"checkbox-mixed", "checkbox-mixed-symbolic"},
+         QStyle::SP_DialogApplyButton, &ResultsListCtrl::markCopies},
+    };
+    for (const Command& entry : commands) {
+        if (entry.id == id::CmdMarkCopies && model_->list().kind() != ResultKind::Duplicates)
+            continue;
+        QAction* action = addCommand(entry.id, entry.text, entry.icons, entry.fallback);
+        connect(action, &QAction::triggered, this, entry.slot);
+    }
+    QAction* open = command(id::CmdOpen);
     QFont bold = open->font();
     bold.setBold(true);
     open->setFont(bold);
-    addCommand(id::CmdOpenFolder, text::OpenFolder);
-    addCommand(id::CmdCopy, text::Copy);
-    addCommand(id::CmdMove, text::Move);
-    addCommand(id::CmdCompress, text::Compress);
-    addCommand(id::CmdDeleteFolderContents, text::DeleteFolderContents);
-    addCommand(id::CmdDelete, text::Delete);
-    addCommand(id::CmdMarkAll, text::MarkAllCommand);
-    addCommand(id::CmdClearAll, text::ClearAll);
-    addCommand(id::CmdMark, text::Mark);
-    addCommand(id::CmdClear, text::Clear);
-    addCommand(id::CmdInvert, text::Invert);
-    addCommand(id::CmdFilter, text::FilterCommand);
-    addCommand(id::CmdExport, text::Export);
-    addCommand(id::CmdRemoveFromList, text::RemoveFromList);
-    addCommand(id::CmdRefresh, text::Refresh);
-    addCommand(id::CmdProperties, text::Properties);
-
-    // The commands that work now; the others wait for their operations.
-    const std::pair<int, void (ResultsListCtrl::*)()> wired[] = {
-        {id::CmdOpen, &ResultsListCtrl::openSelected},
-        {id::CmdMarkAll, &ResultsListCtrl::markAll},
-        {id::CmdClearAll, &ResultsListCtrl::clearAll},
-        {id::CmdMark, &ResultsListCtrl::markSelected},
-        {id::CmdClear, &ResultsListCtrl::clearSelected},
-        {id::CmdInvert, &ResultsListCtrl::invertMarks},
-        {id::CmdRemoveFromList, &ResultsListCtrl::removeChecked},
-    };
-    for (const auto& [commandId, slot] : wired) {
-        QAction* action = commands_.value(commandId);
-        connect(action, &QAction::triggered, this, slot);
-        action->setEnabled(true);
-    }
 }
 
 QMenu* ResultsListCtrl::createContextMenu(QWidget* parent)
@@ -219,13 +259,19 @@ QMenu* ResultsListCtrl::createContextMenu(QWidget* parent)
     menu->addAction(command(folder ? id::CmdDeleteFolderContents : id::CmdCompress));
     menu->addAction(command(id::CmdDelete));
     menu->addSeparator();
-    QMenu* marks = menu->addMenu(text::qs(text::MarkMenu));
+    QMenu* marks = menu->addMenu(themeIcon({"checkbox-checked", "checkbox-checked-symbolic"},
+                                           QStyle::SP_DialogYesButton, this),
+                                 text::qs(text::MarkMenu));
     for (int commandId :
          {id::CmdMarkAll, id::CmdClearAll, id::CmdMark, id::CmdClear, id::CmdInvert})
         marks->addAction(command(commandId));
+    if (QAction* copies = command(id::CmdMarkCopies))
+        marks->addAction(copies);
     marks->addSeparator();
     marks->addAction(command(id::CmdFilter));
-    QMenu* list = menu->addMenu(text::qs(text::ListMenu));
+    QMenu* list = menu->addMenu(themeIcon({"view-list", "view-list-symbolic", "text-x-generic"},
+                                          QStyle::SP_FileDialogListView, this),
+                                text::qs(text::ListMenu));
     for (int commandId : {id::CmdExport, id::CmdRemoveFromList, id::CmdRefresh})
         list->addAction(command(commandId));
     menu->addSeparator();

@@ -3,30 +3,59 @@
 #include "engine/results/result_list.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QTreeView>
 
+#include <array>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
 class QMenu;
 
+namespace dw {
+class FileOperations;
+class OperationPrompts;
+class Progress;
+class SettingsStore;
+}  // namespace dw
+
 namespace dw::ui {
 
+class FileManagerLink;
+class ProgressDialog;
 class ResultsModel;
 class SortHeader;
 
 // The check-box list of one results page: six columns, row colours from the
 // rows, sorting by a header click, columns fitted to the width, the totals
 // written into the page's labels and the row commands of the context menu
-// and the page's buttons. Commands carry their ids as objectNames; those
-// whose operations are not connected yet stay disabled.
+// and the page's buttons. Commands carry their ids as objectNames.
 class ResultsListCtrl : public QTreeView {
     Q_OBJECT
 public:
     explicit ResultsListCtrl(ResultKind kind, const ListAppearance& appearance = {},
                              QWidget* parent = nullptr);
+    ~ResultsListCtrl() override;
+
+    // The settings the file operations read when they run (UseSystemDiskOperations,
+    // RemoveToRecycleBin); the defaults until the main window hands its own over.
+    void setSettings(const SearchSettings* settings) { settings_ = settings; }
+    // The shared progress window: compression then runs on a worker thread
+    // behind it. Without one it runs here behind a pumped progress window.
+    void setProgressWindow(ProgressDialog* window);
+    // Answers the file operations' questions instead of the dialogs.
+    void setPrompts(OperationPrompts* prompts) { prompts_ = prompts; }
+    // Where the folder chooser keeps its recent folders; the user's settings by default.
+    void setFolderStore(SettingsStore* store) { folderStore_ = store; }
+    // Asks for the file an export writes; an empty name cancels.
+    using SaveFileAsker = std::function<QString(QWidget* parent)>;
+    void setSaveFileAsker(SaveFileAsker asker) { askSaveFile_ = std::move(asker); }
+    FileManagerLink* fileManager() const { return fileManager_; }
 
     ResultsModel* resultsModel() const { return model_; }
     SortHeader* sortHeader() const { return header_; }
@@ -63,16 +92,49 @@ public:
     void clearSelected();
     void invertMarks();
     void removeChecked();
+    void markCopies();
+    void runFilter();
     void openRow(std::size_t row);
     void openSelected();
+    void openSelectedFolder();
+    void showSelectedProperties();
+
+    // The file operations on the checked rows (see FileOperations).
+    void deleteChecked();
+    void deleteFolderContents();
+    void copyChecked();
+    void moveChecked();
+    void compressChecked();
+    // "Обновить": drops the rows whose files are gone.
+    void dropVanishedRows();
+    void exportToText();
+
+Q_SIGNALS:
+    // Compression ended; `compressed` files were compressed.
+    void compressionFinished(std::size_t compressed);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QAction* addCommand(int id, const char* text);
+    class CompressJob;
+
+    using IconNames = std::array<const char*, 3>;
+    QAction* addCommand(int id, const char* text, const IconNames& icons, int fallbackIcon);
     void createCommands();
+    const SearchSettings& currentSettings() const;
+    SettingsStore& folderStore();
+    std::optional<std::string> selectedPath() const;
+    // Runs `work` with a FileOperations whose questions go to the injected
+    // prompts or to dialogs in the given delete style; rows may change.
+    using OperationWork = std::function<void(FileOperations&, OperationPrompts&, ResultList&)>;
+    void runOperation(bool ownDeleteStyle, const OperationWork& work);
+    // The model starts afresh after `change`; rows still there stay selected.
+    void changeRowsKeepingSelection(const std::function<void(ResultList&)>& change);
+    void compressOnWorker();
+    void relayProgress(void (Progress::*set)(const std::string&), const std::string& text);
+    void finishCompression();
 
     ResultsModel* model_;
     SortHeader* header_;
@@ -81,6 +143,15 @@ private:
     int sortColumn_ = -1;
     bool sortAscending_ = false;
     bool sortEnabled_ = true;
+
+    const SearchSettings* settings_ = nullptr;
+    QPointer<ProgressDialog> progressWindow_;
+    OperationPrompts* prompts_ = nullptr;
+    SettingsStore* folderStore_ = nullptr;
+    std::unique_ptr<SettingsStore> userStore_;
+    SaveFileAsker askSaveFile_;
+    FileManagerLink* fileManager_;
+    std::unique_ptr<CompressJob> compressJob_;
 };
 
 }  // namespace dw::ui

@@ -70,17 +70,25 @@ ResultsPage::ResultsPage(ResultKind kind, const ListAppearance& appearance, QWid
     list_ = new ResultsListCtrl(kind, appearance, this);
     list_->setGeometry(du.rect(78, 0, 267, 165));
 
-    for (const PageButton& entry : kButtons) {
-        auto* button = withId(new QPushButton(text::qs(entry.text), this), entry.id);
-        button->setGeometry(du.rect(0, entry.top, 75, 12));
+    auto addButton = [this, &du](int id, int command, const char* caption, QRect rect) {
+        auto* button = withId(new QPushButton(text::qs(caption), this), id);
+        button->setGeometry(du.rect(rect.x(), rect.y(), rect.width(), rect.height()));
         button->setStyleSheet(QStringLiteral("text-align: left; padding-left: 6px;"));
         button->setAutoDefault(false);
-        // The button follows its command: enabled once the operation is connected.
-        QAction* action = list_->command(entry.command);
+        // The button follows its command.
+        QAction* action = list_->command(command);
         button->setEnabled(action->isEnabled());
         connect(action, &QAction::changed, button,
                 [button, action] { button->setEnabled(action->isEnabled()); });
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    };
+    for (const PageButton& entry : kButtons)
+        addButton(entry.id, entry.command, entry.text, QRect(0, entry.top, 75, 12));
+    // The button column is full, so the duplicates page gives the copies
+    // button a row of its own above the list.
+    if (kind == ResultKind::Duplicates) {
+        addButton(id::MarkCopiesButton, id::CmdMarkCopies, text::MarkCopies, QRect(78, 0, 75, 12));
+        list_->setGeometry(du.rect(78, 13, 267, 152));
     }
 
     anchors_->add(list_, AnchorLayout::All);

@@ -2,6 +2,7 @@
 
 #include "ui/controls/dialog_units.h"
 #include "ui/controls/ids.h"
+#include "ui/controls/ui_texts.h"
 #include "ui/controls/widget_ids.h"
 
 #include <QCloseEvent>
@@ -52,7 +53,7 @@ PumpedProgressDialog::PumpedProgressDialog(QWidget* owner, const QString& title)
     bar_ = withId(new QProgressBar(this), id::ProgressBar);
     bar_->setTextVisible(false);
     bar_->setRange(0, 100);
-    auto* cancel = withId(new QPushButton(QStringLiteral("Cancel"), this), id::Cancel);
+    auto* cancel = withId(new QPushButton(text::qs(text::Cancel), this), id::Cancel);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     auto* buttons = new QHBoxLayout;
