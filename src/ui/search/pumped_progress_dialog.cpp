@@ -2,7 +2,6 @@
 
 #include "ui/controls/dialog_units.h"
 #include "ui/controls/ids.h"
-#include "ui/controls/ui_texts.h"
 #include "ui/controls/widget_ids.h"
 
 #include <QCloseEvent>
@@ -53,7 +52,8 @@ PumpedProgressDialog::PumpedProgressDialog(QWidget* owner, const QString& title)
     bar_ = withId(new QProgressBar(this), id::ProgressBar);
     bar_->setTextVisible(false);
     bar_->setRange(0, 100);
-    auto* cancel = withId(new QPushButton(text::qs(text::Cancel), this), id::Cancel);
+    // This window's button has always read "Cancel"; the shared progress window's reads "Отмена".
+    auto* cancel = withId(new QPushButton(QStringLiteral("Cancel"), this), id::Cancel);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     auto* buttons = new QHBoxLayout;
