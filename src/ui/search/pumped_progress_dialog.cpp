@@ -52,7 +52,6 @@ PumpedProgressDialog::PumpedProgressDialog(QWidget* owner, const QString& title)
     bar_ = withId(new QProgressBar(this), id::ProgressBar);
     bar_->setTextVisible(false);
     bar_->setRange(0, 100);
-    // This window's button has always read "Cancel"; the shared progress window's reads "Отмена".
     auto* cancel = withId(new QPushButton(QStringLiteral("Cancel"), this), id::Cancel);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
