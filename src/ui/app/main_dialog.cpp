@@ -114,18 +114,18 @@ void MainDialog::buildToolButtons()
 {
     DialogUnits du(font());
     anchors_ = new AnchorLayout(this);
-    struct Spec {
+    struct ButtonInfo {
         int id;
         const char* text;
         const char* icon;
         QStyle::StandardPixmap fallback;
     };
-    const Spec left[] = {
+    const ButtonInfo left[] = {
         {id::SearchButton, text::Search, "system-search", QStyle::SP_FileDialogContentsView},
         {id::PreferencesButton, text::Preferences, "preferences-system", QStyle::SP_FileDialogDetailedView},
         {id::EmptyTrashButton, text::EmptyTrash, "user-trash-full", QStyle::SP_TrashIcon},
     };
-    const Spec right[] = {
+    const ButtonInfo right[] = {
         {id::HelpButton, text::Help, "help-browser", QStyle::SP_DialogHelpButton},
         {id::AboutButton, text::About, "help-about", QStyle::SP_MessageBoxInformation},
     };
@@ -136,10 +136,10 @@ void MainDialog::buildToolButtons()
     const QString style = QStringLiteral("QToolButton { border: none; padding: 2px; }"
                                          "QToolButton:hover, QToolButton:pressed { background: %1; }")
                               .arg(hover.name());
-    auto make = [&](const Spec& spec) {
-        auto* button = withId(new QToolButton(this), spec.id);
-        button->setText(text::qs(spec.text));
-        button->setIcon(themeIcon(spec.icon, spec.fallback, this));
+    auto make = [&](const ButtonInfo& info) {
+        auto* button = withId(new QToolButton(this), info.id);
+        button->setText(text::qs(info.text));
+        button->setIcon(themeIcon(info.icon, info.fallback, this));
         button->setIconSize(QSize(du.y(20), du.y(20)));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setStyleSheet(style);
@@ -150,8 +150,8 @@ void MainDialog::buildToolButtons()
         return button;
     };
     int x = 0;
-    for (const Spec& spec : left) {
-        QToolButton* button = make(spec);
+    for (const ButtonInfo& info : left) {
+        QToolButton* button = make(info);
         button->move(x, du.y(1));
         x += button->width() + du.x(1);
     }
