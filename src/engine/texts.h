@@ -38,8 +38,8 @@ inline constexpr const char* ColumnType = "Описание";
 inline constexpr const char* DeleteCaption = "Удаление...";
 inline constexpr const char* DeleteConfirm =
     "Выбранные объекты буду безвозвратно удалены!\nВы действительно хотите удалить эти объекты (%d шт.)?";
-inline constexpr const char* TrashConfirm =
-    "Выбранные объекты будут перемещены в корзину.\nВы действительно хотите переместить эти объекты (%d шт.) в корзину?";
+// %d: the count, followed by the word in its Russian plural form (objectsWord).
+inline constexpr const char* TrashConfirm = "Переместить в корзину %d %s?";
 inline constexpr const char* TrashPhase = "Перемещение в корзину...";
 // %s: the path.
 inline constexpr const char* NoTrashQuestion =
@@ -51,5 +51,18 @@ inline constexpr const char* CopyCaption = "Копирование...";
 inline constexpr const char* MoveCaption = "Перемещение...";
 inline constexpr const char* CompressCaption = "Сжатие...";
 inline constexpr const char* CompressFile = "Сжатие файла...";
+
+// "объект", "объекта" or "объектов" for a count.
+inline const char* objectsWord(unsigned long long count)
+{
+    const unsigned long long lastTwo = count % 100, last = count % 10;
+    if (lastTwo >= 11 && lastTwo <= 14)
+        return "объектов";
+    if (last == 1)
+        return "объект";
+    if (last >= 2 && last <= 4)
+        return "объекта";
+    return "объектов";
+}
 
 }  // namespace dw::text

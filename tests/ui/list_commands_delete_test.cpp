@@ -113,8 +113,7 @@ TEST_F(DeleteCommand, TheTrashTakesTheFilesAfterTheDesktopQuestion)
         ModalScript script({answerBox("Отмена", &asked)});
         list().deleteChecked();
     }
-    EXPECT_EQ(asked.text, "Выбранные объекты будут перемещены в корзину.\n"
-                          "Вы действительно хотите переместить эти объекты (2 шт.) в корзину?");
+    EXPECT_EQ(asked.text, "Переместить в корзину 2 объекта?");
     EXPECT_EQ(rows().size(), 3u);
     ModalScript script({answerBox("Переместить в корзину")});
     list().deleteChecked();

@@ -153,7 +153,8 @@ bool GuiPrompts::confirmPermanentDelete(std::size_t count)
 bool GuiPrompts::confirmMoveToTrash(std::size_t count)
 {
     return ask(questionParent(), QMessageBox::Question, dw::text::DeleteCaption,
-               withCount(dw::text::TrashConfirm, count),
+               withCount(dw::text::TrashConfirm, count)
+                   .replace(QLatin1String("%s"), QString::fromUtf8(dw::text::objectsWord(count))),
                {{text::MoveToTrashButton, QMessageBox::AcceptRole},
                 {text::Cancel, QMessageBox::RejectRole}},
                0, 1) == 0;

@@ -1,4 +1,5 @@
 #include "engine/search/search_driver.h"
+#include "engine/texts.h"
 #include "recorder.h"
 #include "support/temp_tree.h"
 
@@ -129,4 +130,15 @@ TEST(SearchDriver, StatisticsTexts)
     EXPECT_EQ(prefixLengthForMode(1), 8192u);
     EXPECT_EQ(prefixLengthForMode(2), 65535u);
     EXPECT_EQ(prefixLengthForMode(7), 8192u);
+}
+
+TEST(Texts, RussianPluralOfObjects)
+{
+    EXPECT_STREQ(dw::text::objectsWord(1), "объект");
+    EXPECT_STREQ(dw::text::objectsWord(3), "объекта");
+    EXPECT_STREQ(dw::text::objectsWord(5), "объектов");
+    EXPECT_STREQ(dw::text::objectsWord(11), "объектов");
+    EXPECT_STREQ(dw::text::objectsWord(21), "объект");
+    EXPECT_STREQ(dw::text::objectsWord(112), "объектов");
+    EXPECT_STREQ(dw::text::objectsWord(1024), "объекта");
 }
