@@ -102,7 +102,7 @@ ResultsPage::ResultsPage(ResultKind kind, const ListAppearance& appearance, QWid
         if (entry.text)
             label->setText(text::qs(entry.text));
         QRect rect = du.rect(entry.left, kLabelTop, entry.width, entry.height);
-        const int plannedGap = rect.left() - previousPlannedRight;
+        const int plannedGap = std::max(rect.left() - previousPlannedRight, du.x(3));  // a caption never touches its value
         previousPlannedRight = rect.left() + rect.width();
         rect.moveLeft(std::max(rect.left(), previousRight + plannedGap));
         rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
