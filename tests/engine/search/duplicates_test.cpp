@@ -192,8 +192,9 @@ TEST(Duplicates, FilesThatVanishOrChangeAfterTheWalkDropOut)
     ScanList list = walkTree(tree);
     ASSERT_EQ(::unlink(tree.path("a").c_str()), 0);
     tree.write("b", content + "grown");  // same inode, new size
-    ASSERT_EQ(::unlink(tree.path("c").c_str()), 0);
-    tree.write("c", content);            // same size, new inode
+    // Same size, new inode: made before the old one goes, so the number cannot be reused.
+    tree.write("c.new", content);
+    ASSERT_EQ(::rename(tree.path("c.new").c_str(), tree.path("c").c_str()), 0);
 
     RowRecorder rows;
     Progress progress;
