@@ -47,6 +47,9 @@ private:
     // Opens a folder of the tree, lending u+rwx to one of our own that
     // needs it; invalid when it cannot be opened or lies on another mount.
     Fd enter(int parentFd, const std::string& parentPath, const Entry& entry);
+    // The top folder as the first frame of a walk; false when it is gone
+    // (`exists` tells) or cannot be entered and listed.
+    bool openTop(Frame& top, bool& exists);
     DeleteOutcome deleteFiles();
     DeleteOutcome removeFolders();
     void restoreModes();
@@ -78,19 +81,24 @@ Fd TreeDeleter::enter(int parentFd, const std::string& parentPath, const Entry& 
     return fd;
 }
 
+bool TreeDeleter::openTop(Frame& top, bool& exists)
+{
+    Entry entry{name_, {}};
+    exists = ::fstatat(parent_.get(), name_.c_str(), &entry.st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists)
+        return false;
+    top.fd = enter(parent_.get(), path_.substr(0, path_.size() - name_.size()), entry);
+    top.path = path_;
+    return top.fd.valid() && tree::readEntries(top.fd.get(), top.entries);
+}
+
 DeleteOutcome TreeDeleter::deleteFiles()
 {
-    Entry top{name_, {}};
-    if (::fstatat(parent_.get(), name_.c_str(), &top.st, AT_SYMLINK_NOFOLLOW) != 0)
-        return DeleteOutcome::Failed;
-    std::string parentPath = path_.substr(0, path_.size() - name_.size());
-    std::vector<Frame> frames;
-    Frame first;
-    first.fd = enter(parent_.get(), parentPath, top);
-    first.path = path_;
-    if (!first.fd.valid() || !tree::readEntries(first.fd.get(), first.entries))
-        return DeleteOutcome::Deleted;  // nothing to empty; removing the folder decides
-    frames.push_back(std::move(first));
+    std::vector<Frame> frames(1);
+    bool exists = false;
+    if (!openTop(frames[0], exists))
+        return exists ? DeleteOutcome::Deleted   // nothing to empty; removing the folder decides
+                      : DeleteOutcome::Failed;
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.entries.size()) {
@@ -121,16 +129,13 @@ DeleteOutcome TreeDeleter::removeFolders()
 {
     // Depth first again, each folder removed once its own folders are done,
     // so the deepest go first and the top folder last.
-    Entry top{name_, {}};
-    if (::fstatat(parent_.get(), name_.c_str(), &top.st, AT_SYMLINK_NOFOLLOW) != 0)
-        return DeleteOutcome::Deleted;
-    std::string parentPath = path_.substr(0, path_.size() - name_.size());
-    std::vector<Frame> frames;
-    Frame first;
-    first.fd = enter(parent_.get(), parentPath, top);
-    first.path = path_;
-    if (first.fd.valid() && tree::readEntries(first.fd.get(), first.entries))
-        frames.push_back(std::move(first));
+    std::vector<Frame> frames(1);
+    bool exists = false;
+    if (!openTop(frames[0], exists)) {
+        if (!exists)
+            return DeleteOutcome::Deleted;
+        frames.clear();
+    }
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.entries.size()) {
