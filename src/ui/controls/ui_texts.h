@@ -68,13 +68,7 @@ inline constexpr const char* Refresh = "Обновить";
 inline constexpr const char* TotalObjects = "Всего объектов:";
 inline constexpr const char* Selected = "Выбрано:";
 
-// Results list: column titles and context menu
-inline constexpr const char* ColumnName = "Имя файла";
-inline constexpr const char* ColumnPath = "Полный путь";
-inline constexpr const char* ColumnSize = "Размер файла";
-inline constexpr const char* ColumnSizeOnDisk = "Размер на диске";
-inline constexpr const char* ColumnAccessed = "Открыт";
-inline constexpr const char* ColumnType = "Описание";
+// Results list: context menu (the column titles are in engine/texts.h)
 inline constexpr const char* Open = "Открыть";
 inline constexpr const char* OpenFolder = "Открыть содержащую объект папку";
 inline constexpr const char* DeleteFolderContents = "Удалить содержимое папки";

@@ -1,5 +1,6 @@
 #include "ui/results/results_model.h"
 
+#include "engine/texts.h"
 #include "ui/controls/ui_texts.h"
 
 #include <QColor>
@@ -17,9 +18,10 @@ QString fromUtf8(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The titles the text export uses too.
 const char* const kTitles[kColumnCount] = {
-    text::ColumnName,       text::ColumnPath,     text::ColumnSize,
-    text::ColumnSizeOnDisk, text::ColumnAccessed, text::ColumnType,
+    dw::text::ColumnName,       dw::text::ColumnPath,     dw::text::ColumnSize,
+    dw::text::ColumnSizeOnDisk, dw::text::ColumnAccessed, dw::text::ColumnType,
 };
 
 }  // namespace
