@@ -38,8 +38,9 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isCleanAbsolutePath(std::string_view path) {
     if (path.empty() || path.front() != '/') return false;
-    if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     if (path == "/") return true;
+    if (path.back() == '/') path.remove_suffix(1);  // a folder's trailing '/'
+    if (path.empty() || path.back() == '/') return false;
     return forEachComponent(path, [](std::string_view part) {
         return !part.empty() && part != "." && part != "..";
     });
