@@ -1,5 +1,10 @@
 #include "engine/results/marking.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <optional>
+
 namespace dw {
 
 namespace {
@@ -56,10 +61,62 @@ bool startsCopyGroup(const ResultList& list, std::size_t index)
     return row.group == 0 && row.backColour != previous.backColour;
 }
 
-void markCopies(ResultList& list)
+namespace {
+
+// Modification time in nanoseconds, or nullopt when the path is gone.
+std::optional<std::int64_t> modifiedNs(const std::string& path)
 {
-    for (std::size_t i = 0; i < list.size(); ++i)
-        list.setChecked(i, !startsCopyGroup(list, i));
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
 }
+
+// The index of the row to keep among rows [begin, end) of one group.
+std::size_t keptRow(const ResultList& list, std::size_t begin, std::size_t end, KeepRule keep)
+{
+    std::size_t kept = begin;
+    switch (keep) {
+    case KeepRule::First:
+        break;
+    case KeepRule::Shortest:
+        for (std::size_t i = begin + 1; i < end; ++i)
+            if (list.row(i).path.size() < list.row(kept).path.size())
+                kept = i;
+        break;
+    case KeepRule::Oldest:
+    case KeepRule::Newest: {
+        std::optional<std::int64_t> best = modifiedNs(list.row(begin).path);
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            std::optional<std::int64_t> time = modifiedNs(list.row(i).path);
+            if (!time)
+                continue;
+            if (!best || (keep == KeepRule::Oldest ? *time < *best : *time > *best)) {
+                best = time;
+                kept = i;
+            }
+        }
+        break;
+    }
+    }
+    return kept;
+}
+
+}  // namespace
+
+void markCopies(ResultList& list, KeepRule keep)
+{
+    for (std::size_t begin = 0; begin < list.size();) {
+        std::size_t end = begin + 1;
+        while (end < list.size() && !startsCopyGroup(list, end))
+            ++end;
+        const std::size_t kept = keptRow(list, begin, end, keep);
+        for (std::size_t i = begin; i < end; ++i)
+            list.setChecked(i, i != kept);
+        begin = end;
+    }
+}
+
+void markCopies(ResultList& list) { markCopies(list, KeepRule::First); }
 
 }  // namespace dw

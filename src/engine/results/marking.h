@@ -27,8 +27,15 @@ std::size_t removeChecked(ResultList& list);
 // carry 0, and there a group is a run of rows with one background colour,
 // which is how the list stripes its groups.
 bool startsCopyGroup(const ResultList& list, std::size_t index);
-// Checks every row of each group but its first, which is unchecked: one
-// copy of every file stays.
+// Which copy of each duplicate group stays unchecked.
+enum class KeepRule { First, Oldest, Newest, Shortest };
+// Checks every row of each group but the one `keep` chooses, which is
+// unchecked: one copy of every file stays. First is list order; Oldest and
+// Newest compare the modification times read now (lstat, never following a
+// link), and a file that is gone is kept only when every copy is gone;
+// Shortest compares path lengths. Ties go to the earlier row.
+void markCopies(ResultList& list, KeepRule keep);
+// markCopies with KeepRule::First.
 void markCopies(ResultList& list);
 
 }  // namespace dw

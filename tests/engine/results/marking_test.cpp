@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 namespace {
 
@@ -87,6 +91,83 @@ TEST(Marking, CopiesAreAllButTheFirstOfEachGroup)
     EXPECT_EQ(marks(loaded), (std::vector<bool>{false, true, false, true, true, false, true}));
     expectTotalsRight(loaded);
     EXPECT_FALSE(dw::startsCopyGroup(loaded, 7));
+}
+
+// Sets the modification time to `seconds` after the epoch plus `nanoseconds`.
+void setModified(const std::string& path, std::time_t seconds, long nanoseconds = 0)
+{
+    struct timespec times[2] = {{seconds, 0}, {seconds, nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// The names (paths past the tree root) of the unchecked rows.
+std::vector<std::string> keptNames(const dwtest::TempTree& tree, const ResultList& list)
+{
+    std::vector<std::string> kept;
+    for (const auto& row : list.rows())
+        if (!row.checked)
+            kept.push_back(row.path.substr(tree.root().size()));
+    return kept;
+}
+
+TEST(Marking, KeepRulesChooseTheCopyThatStays)
+{
+    dwtest::TempTree tree;
+    ResultList list{dw::ResultKind::Duplicates};
+    auto add = [&](const std::string& name, std::uint32_t group, std::time_t modified) {
+        std::string path = tree.write(name, "same");
+        setModified(path, modified);
+        list.addRow(path, dw::attr::Archive, 4, kGrey, 0, group);
+    };
+    // Group 1: "b" and "c" are equally old; "gone" was deleted after the search.
+    add("g1/newer-name", 1, 2000);
+    add("g1/b", 1, 1000);
+    add("g1/c", 1, 1000);
+    add("g1/gone-and-oldest", 1, 10);
+    // Group 2: the first row is gone and would be oldest, newest and shortest.
+    add("g2/z", 2, 1);
+    add("g2/yy", 2, 3000);
+    add("g2/xxx", 2, 3000);
+    // Group 3: every copy is gone.
+    add("g3/p", 3, 10);
+    add("g3/q", 3, 20);
+    for (const char* gone : {"g1/gone-and-oldest", "g2/z", "g3/p", "g3/q"})
+        ASSERT_EQ(::unlink(tree.path(gone).c_str()), 0);
+
+    dw::markCopies(list, dw::KeepRule::First);
+    EXPECT_EQ(keptNames(tree, list), (std::vector<std::string>{"g1/newer-name", "g2/z", "g3/p"}));
+    dw::markCopies(list, dw::KeepRule::Oldest);
+    EXPECT_EQ(keptNames(tree, list), (std::vector<std::string>{"g1/b", "g2/yy", "g3/p"}));
+    dw::markCopies(list, dw::KeepRule::Newest);
+    EXPECT_EQ(keptNames(tree, list), (std::vector<std::string>{"g1/newer-name", "g2/yy", "g3/p"}));
+    dw::markCopies(list, dw::KeepRule::Shortest);
+    EXPECT_EQ(keptNames(tree, list), (std::vector<std::string>{"g1/b", "g2/z", "g3/p"}));
+    expectTotalsRight(list);
+    dw::markCopies(list);
+    EXPECT_EQ(keptNames(tree, list), (std::vector<std::string>{"g1/newer-name", "g2/z", "g3/p"}));
+}
+
+TEST(Marking, KeepRulesWorkOnLoadedGroupsAndSeeNanoseconds)
+{
+    dwtest::TempTree tree;
+    // Rows from a session: two runs of one colour each, no group numbers.
+    ResultList loaded{dw::ResultKind::Duplicates};
+    std::vector<std::pair<std::string, dw::Colour>> rows = {
+        {"a1", kGrey}, {"a2", kGrey}, {"a3", kGrey}, {"b1", kWhite}, {"b2", kWhite}};
+    for (const auto& [name, colour] : rows)
+        loaded.addRow(tree.write(name, "x"), dw::attr::Archive, 1, colour, 0);
+    // Within one second, a2 is the newest by a nanosecond and a3 the oldest.
+    setModified(tree.path("a1"), 5000, 500);
+    setModified(tree.path("a2"), 5000, 501);
+    setModified(tree.path("a3"), 5000, 499);
+    setModified(tree.path("b1"), 100);
+    setModified(tree.path("b2"), 200);
+
+    dw::markCopies(loaded, dw::KeepRule::Newest);
+    EXPECT_EQ(keptNames(tree, loaded), (std::vector<std::string>{"a2", "b2"}));
+    dw::markCopies(loaded, dw::KeepRule::Oldest);
+    EXPECT_EQ(keptNames(tree, loaded), (std::vector<std::string>{"a3", "b1"}));
+    expectTotalsRight(loaded);
 }
 
 }  // namespace
