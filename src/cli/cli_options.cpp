@@ -13,6 +13,35 @@ bool parseNumber(const std::string& text, T& value)
     return ec == std::errc() && end == text.data() + text.size();
 }
 
+std::optional<KeepRule> keepRuleNamed(const std::string& name)
+{
+    if (name == "first")
+        return KeepRule::First;
+    if (name == "oldest")
+        return KeepRule::Oldest;
+    if (name == "newest")
+        return KeepRule::Newest;
+    if (name == "shortest")
+        return KeepRule::Shortest;
+    return std::nullopt;
+}
+
+// Options that cannot go together or need another one.
+bool checkCombinations(const CliOptions& options, std::string& error)
+{
+    if (options.larger && options.smaller)
+        error = "Параметры --larger и --smaller нельзя задавать вместе.";
+    else if (options.days && options.months)
+        error = "Параметры --days и --months нельзя задавать вместе.";
+    else if (options.markCopies && options.markAll)
+        error = "Параметры --mark-copies и --mark-all нельзя задавать вместе.";
+    else if (options.nullSeparated && options.format != OutputFormat::Fdupes)
+        error = "Параметр -0 действует только с --format fdupes.";
+    else if (!options.help && !options.version && !options.loadSession && options.folders.empty())
+        error = "Не указана папка для поиска.";
+    return error.empty();
+}
+
 }  // namespace
 
 std::string usageText()
@@ -40,15 +69,35 @@ std::string usageText()
            "  --exclude ПАПКА       не искать в папке (можно повторять)\n"
            "  --security УРОВЕНЬ    high (системные файлы не показываются) или low\n"
            "  --settings ФАЙЛ       настройки из INI-файла вместо настроек программы\n"
-           "  --format ФОРМАТ       text, fdupes или json\n"
+           "  --format ФОРМАТ       text, fdupes или json; формат fdupes построчный: имя,\n"
+           "                        содержащее перевод строки, разорвёт строку (см. -0)\n"
+           "  -0, --null            в формате fdupes каждое имя заканчивается байтом NUL,\n"
+           "                        каждая группа — ещё одним NUL\n"
            "  --save-session ФАЙЛ   сохранить найденное в файл результатов (.dwx)\n"
            "  --load-session ФАЙЛ   не искать, а показать списки из файла результатов\n"
            "                        (с текущими размерами и датами файлов)\n"
+           "\n"
+           "Отметки и действия (после поиска или --load-session; --save-session\n"
+           "затем сохраняет то, что осталось; сообщения выводятся в stderr):\n"
+           "  --mark-copies[=ПРАВИЛО]  отметить все файлы каждой группы одинаковых, кроме\n"
+           "                        одного: first — первого в списке (по умолчанию),\n"
+           "                        oldest / newest — самого старого / нового по дате\n"
+           "                        изменения, shortest — с самым коротким путём\n"
+           "  --mark-all            отметить все строки показываемых списков\n"
+           "  --trash               переместить отмеченные объекты в корзину\n"
+           "  --delete              удалить отмеченные объекты безвозвратно\n"
+           "  --dry-run             только показать, что было бы сделано\n"
+           "  --yes                 не спрашивать подтверждения (без терминала на входе\n"
+           "                        без --yes ничего не удаляется)\n"
+           "  --allow-all-copies    удалять и группы, в которых отмечены все копии\n"
+           "                        (без него такие группы не трогаются)\n"
+           "\n"
            "  --help                эта справка\n"
            "  --version             версия программы\n"
            "\n"
-           "Коды завершения: 0 — успешно, 1 — папку или файл результатов не удалось прочитать\n"
-           "или файл результатов не удалось записать, 2 — ошибка в параметрах.\n";
+           "Коды завершения: 0 — успешно, 1 — папку или файл результатов не удалось прочитать,\n"
+           "файл результатов не удалось записать или отмеченный объект не удалён (каждый\n"
+           "назван в stderr), 2 — ошибка в параметрах.\n";
 }
 
 std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -163,6 +212,30 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
                 error = "Неизвестный формат \"" + text + "\": допустимы text, fdupes, json.";
                 return std::nullopt;
             }
+        } else if (arg == "-0" || arg == "--null") {
+            options.nullSeparated = true;
+        } else if (arg == "--mark-copies" || arg.rfind("--mark-copies=", 0) == 0) {
+            const std::string rule = arg.size() > 13 ? arg.substr(14) : "first";
+            options.markCopies = keepRuleNamed(rule);
+            if (!options.markCopies) {
+                error = "Неизвестное правило \"" + rule + "\": допустимы first, oldest, newest, shortest.";
+                return std::nullopt;
+            }
+        } else if (arg == "--mark-all") {
+            options.markAll = true;
+        } else if (arg == "--trash" || arg == "--delete") {
+            const RowAction action = arg == "--trash" ? RowAction::Trash : RowAction::Delete;
+            if (options.action != RowAction::None && options.action != action) {
+                error = "Параметры --trash и --delete нельзя задавать вместе.";
+                return std::nullopt;
+            }
+            options.action = action;
+        } else if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (arg == "--yes") {
+            options.assumeYes = true;
+        } else if (arg == "--allow-all-copies") {
+            options.allowAllCopies = true;
         } else if (arg == "--save-session" || arg == "--load-session") {
             if (!value(text))
                 return std::nullopt;
@@ -174,18 +247,8 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
         if (!error.empty())
             return std::nullopt;
     }
-    if (options.larger && options.smaller) {
-        error = "Параметры --larger и --smaller нельзя задавать вместе.";
+    if (!checkCombinations(options, error))
         return std::nullopt;
-    }
-    if (options.days && options.months) {
-        error = "Параметры --days и --months нельзя задавать вместе.";
-        return std::nullopt;
-    }
-    if (!options.help && !options.version && !options.loadSession && options.folders.empty()) {
-        error = "Не указана папка для поиска.";
-        return std::nullopt;
-    }
     return options;
 }
 

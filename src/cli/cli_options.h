@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/results/marking.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,6 +10,8 @@
 namespace dw::cli {
 
 enum class OutputFormat { Text, Fdupes, Json };
+// What becomes of the marked rows.
+enum class RowAction { None, Trash, Delete };
 
 // The command line, parsed; optional fields override the settings only when given.
 struct CliOptions {
@@ -27,6 +31,13 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Text;
     std::optional<std::string> saveSession;  // write the four lists here after the search
     std::optional<std::string> loadSession;  // print this session instead of searching
+    bool nullSeparated = false;              // fdupes format: names end with NUL, not a newline
+    std::optional<KeepRule> markCopies;      // mark all but one file of each duplicate group
+    bool markAll = false;                    // mark every row of the lists shown
+    RowAction action = RowAction::None;
+    bool dryRun = false;          // only say what the action would do
+    bool assumeYes = false;       // act without asking
+    bool allowAllCopies = false;  // a group with every copy marked may go whole
 
     bool anyKind() const { return duplicates || size || mask || old; }
     bool sizeGiven() const { return empty || larger || smaller; }

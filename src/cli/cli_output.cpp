@@ -38,29 +38,6 @@ const char* kindKey(ResultKind kind)
     return "";
 }
 
-std::string escapedLine(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02x", byte);
-            out += buffer;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Length of the valid UTF-8 sequence starting at `i`, or 0.
 std::size_t utf8Length(std::string_view text, std::size_t i)
 {
@@ -88,6 +65,29 @@ std::size_t utf8Length(std::string_view text, std::size_t i)
 }
 
 }  // namespace
+
+std::string escapedLine(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02x", byte);
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::string jsonString(std::string_view text)
 {
@@ -146,14 +146,14 @@ void printText(std::ostream& out, const ResultSet& results, const KindList& kind
     }
 }
 
-void printFdupes(std::ostream& out, const ResultSet& results)
+void printFdupes(std::ostream& out, const ResultSet& results, bool nullSeparated)
 {
+    const char end = nullSeparated ? '\0' : '\n';
     const ResultList& list = results.list(ResultKind::Duplicates);
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const ResultRow& row = list.row(i);
-        out << row.path << '\n';
+        out << list.row(i).path << end;
         if (i + 1 == list.size() || startsCopyGroup(list, i + 1))
-            out << '\n';
+            out << end;
     }
 }
 

@@ -1,6 +1,8 @@
 // diskwright-cli: the search engine of Diskwright in a terminal.
+#include "cli/cli_actions.h"
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
+#include "cli/cli_paths.h"
 #include "cli/terminal_progress.h"
 #include "engine/results/result_set.h"
 #include "engine/results/session_file.h"
@@ -9,36 +11,14 @@
 #include "engine/settings/search_settings.h"
 #include "platform/qsettings_store.h"
 
-#include <QDir>
-#include <QString>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <iostream>
 
 using namespace dw;
 
 namespace {
-
-Progress* activeProgress = nullptr;
-
-void onInterrupt(int)
-{
-    // Cancel cooperatively: what was found so far is still printed.
-    if (activeProgress)
-        activeProgress->cancel.store(true, std::memory_order_relaxed);
-}
-
-std::string absoluteFolder(const std::string& folder)
-{
-    QString path = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(folder.c_str())));
-    std::string result = path.toLocal8Bit().toStdString();
-    if (result.empty() || result.back() != '/')
-        result.push_back('/');
-    return result;
-}
 
 bool isReadableFolder(const std::string& folder)
 {
@@ -73,7 +53,7 @@ void applyOptions(const cli::CliOptions& options, SearchSettings& settings)
         settings.rebuildPatterns();
     }
     for (const std::string& exclude : options.excludes) {
-        std::string folder = absoluteFolder(exclude);
+        std::string folder = cli::absoluteFolder(exclude);
         for (auto* list : {&settings.duplicatesExcludeDirs, &settings.maskExcludeDirs, &settings.oldExcludeDirs})
             list->push_back(folder);
     }
@@ -81,17 +61,15 @@ void applyOptions(const cli::CliOptions& options, SearchSettings& settings)
         settings.securityLevel = *options.securityLevel;
 }
 
-// Runs one long job with a terminal progress line; Ctrl+C cancels it.
+// Runs one long job with a terminal progress line; Ctrl+C cancels it, and
+// what was found so far is still printed.
 template <typename Job>
 auto runJob(Job job)
 {
     cli::TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
-    activeProgress = &progress;
-    std::signal(SIGINT, onInterrupt);
+    cli::InterruptCancels interrupt(progress);
     auto result = job(progress);
     progress.finish();
-    std::signal(SIGINT, SIG_DFL);
-    activeProgress = nullptr;
     return result;
 }
 
@@ -150,7 +128,7 @@ int main(int argc, char** argv)
     int exitCode = 0;
     SearchRequest request;
     for (const std::string& folder : options.loadSession ? std::vector<std::string>() : options.folders) {
-        std::string absolute = absoluteFolder(folder);
+        std::string absolute = cli::absoluteFolder(folder);
         if (!isReadableFolder(absolute)) {
             std::cerr << "diskwright-cli: не удалось прочитать папку: " << folder << '\n';
             exitCode = 1;
@@ -200,6 +178,17 @@ int main(int argc, char** argv)
         }
         complete = !stats.cancelled;
     }
+    cli::applyMarks(options, results, kinds);
+    if (options.action != cli::RowAction::None) {
+        if (!complete) {
+            // Never act on lists cut short: a group may be missing copies.
+            std::cerr << "diskwright-cli: списки неполные, ничего не удалено.\n";
+            exitCode = 1;
+        } else if (!cli::runRowAction(options, settings, results, kinds,
+                                      {std::cin, ::isatty(STDIN_FILENO) != 0, std::cerr})) {
+            exitCode = 1;
+        }
+    }
     if (options.saveSession && !complete) {
         std::cerr << "diskwright-cli: " << *options.saveSession << ": не записан, списки неполные.\n";
         exitCode = 1;
@@ -217,7 +206,7 @@ int main(int argc, char** argv)
         cli::printText(std::cout, results, kinds);
         break;
     case cli::OutputFormat::Fdupes:
-        cli::printFdupes(std::cout, results);
+        cli::printFdupes(std::cout, results, options.nullSeparated);
         break;
     case cli::OutputFormat::Json:
         cli::printJson(std::cout, results, kinds, stats);

@@ -6,9 +6,34 @@
 #include <QString>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 
 namespace dw::cli {
+
+namespace {
+
+Progress* interruptedProgress = nullptr;
+
+void onInterrupt(int)
+{
+    if (interruptedProgress)
+        interruptedProgress->cancel.store(true, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+InterruptCancels::InterruptCancels(Progress& progress)
+{
+    interruptedProgress = &progress;
+    std::signal(SIGINT, onInterrupt);
+}
+
+InterruptCancels::~InterruptCancels()
+{
+    std::signal(SIGINT, SIG_DFL);
+    interruptedProgress = nullptr;
+}
 
 TerminalProgress::TerminalProgress(bool enabled) : enabled_(enabled)
 {

@@ -40,4 +40,14 @@ private:
     std::thread thread_;
 };
 
+// While it lives, Ctrl+C sets `progress`'s cancel flag instead of ending the
+// program, so a job stops between two units of work and reports what it did.
+class InterruptCancels {
+public:
+    explicit InterruptCancels(Progress& progress);
+    ~InterruptCancels();
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+};
+
 }  // namespace dw::cli

@@ -1,75 +1,17 @@
-#include "support/temp_tree.h"
+#include "cli/cli_run.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 
-extern char** environ;
-
+using dwtest::CliRun;
+using dwtest::runCli;
+using dwtest::settingsFile;
 using dwtest::TempTree;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs diskwright-cli with `args`, stdout and stderr captured in files.
-CliRun runCli(const TempTree& tree, std::vector<std::string> args)
-{
-    std::string outPath = tree.path("../") + "cli-out-" + std::to_string(::getpid());
-    std::string errPath = outPath + ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    args.insert(args.begin(), DW_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    CliRun run;
-    if (posix_spawn(&pid, DW_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = dwtest::readFile(outPath);
-    run.err = dwtest::readFile(errPath);
-    ::unlink(outPath.c_str());
-    ::unlink(errPath.c_str());
-    return run;
-}
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        result.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return result;
-}
-
-// A settings file of its own, so that the user's settings never leak in.
-std::string settingsFile(TempTree& tree, const std::string& content = "")
-{
-    return tree.write("settings.ini", content);
-}
+std::vector<std::string> lines(const std::string& text) { return dwtest::split(text, '\n'); }
 
 }  // namespace
 
@@ -78,7 +20,9 @@ TEST(Cli, BadUsageExitsWithTwo)
     TempTree tree;
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {}, {"--bogus", "."}, {"--mode", "slow", "."}, {"--larger"}, {"--days", "x", "."},
-             {"--larger", "1", "--smaller", "2", "."}, {"--settings", tree.path("none.ini"), "."}}) {
+             {"--larger", "1", "--smaller", "2", "."}, {"--settings", tree.path("none.ini"), "."},
+             {"--trash", "--delete", "."}, {"--mark-copies=bogus", "."}, {"--mark-copies=", "."},
+             {"--mark-copies", "--mark-all", "."}, {"-0", "."}, {"--null", "--format", "json", "."}}) {
         CliRun run = runCli(tree, args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "" : args[0]);
         EXPECT_FALSE(run.err.empty());
@@ -86,6 +30,9 @@ TEST(Cli, BadUsageExitsWithTwo)
     CliRun help = runCli(tree, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--duplicates"), std::string::npos);
+    for (const char* option : {"--mark-copies[=", "--mark-all", "--trash", "--delete", "--dry-run", "--yes",
+                               "--allow-all-copies", "--null", "построчный"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
 TEST(Cli, FdupesFormatListsProvenGroupsAndGoesOnPastAMissingFolder)
