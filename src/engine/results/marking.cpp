@@ -1,6 +1,6 @@
 #include "engine/results/marking.h"
 
-#include <sys/stat.h>
+#include "platform/file_status.h"
 
 #include <cstdint>
 #include <optional>
@@ -63,13 +63,13 @@ bool startsCopyGroup(const ResultList& list, std::size_t index)
 
 namespace {
 
-// Modification time in nanoseconds, or nullopt when the path is gone.
+// Modification time in nanoseconds (lstat), or nullopt when the path is gone.
 std::optional<std::int64_t> modifiedNs(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0)
+    auto status = platform::statPath(path);
+    if (!status)
         return std::nullopt;
-    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return status->modifyNs;
 }
 
 // The index of the row to keep among rows [begin, end) of one group.
