@@ -21,31 +21,6 @@ bool shows(const KindList& kinds, ResultKind kind)
     return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
 }
 
-// Unchecks every duplicate group whose rows are all checked and names it.
-// Returns how many groups were refused.
-std::size_t refuseWholeGroups(ResultList& list, std::ostream& err)
-{
-    std::size_t refused = 0;
-    for (std::size_t begin = 0; begin < list.size();) {
-        std::size_t end = begin + 1;
-        while (end < list.size() && !startsCopyGroup(list, end))
-            ++end;
-        bool all = true;
-        for (std::size_t i = begin; i < end && all; ++i)
-            all = list.row(i).checked;
-        if (all) {
-            ++refused;
-            err << kPrefix << "отмечены все копии, группа не тронута (разрешает --allow-all-copies):\n";
-            for (std::size_t i = begin; i < end; ++i) {
-                err << "  " << escapedLine(list.row(i).path) << '\n';
-                list.setChecked(i, false);
-            }
-        }
-        begin = end;
-    }
-    return refused;
-}
-
 // The checked paths of the shown lists, each once, in list order.
 std::vector<std::string> markedPaths(const ResultSet& results, const KindList& kinds)
 {
@@ -56,6 +31,40 @@ std::vector<std::string> markedPaths(const ResultSet& results, const KindList& k
             if (row.checked && seen.insert(row.path).second)
                 paths.push_back(row.path);
     return paths;
+}
+
+// Leaves whole every duplicate group whose files are all marked (in any list
+// shown: a session may hold a path in two lists) and names it. True when
+// some group was refused.
+bool refuseWholeGroups(ResultSet& results, const KindList& kinds, std::ostream& err)
+{
+    const std::vector<std::string> marked = markedPaths(results, kinds);
+    const std::unordered_set<std::string> isMarked(marked.begin(), marked.end());
+    std::unordered_set<std::string> refusedPaths;
+    const ResultList& copies = results.list(ResultKind::Duplicates);
+    for (std::size_t begin = 0; begin < copies.size();) {
+        std::size_t end = begin + 1;
+        while (end < copies.size() && !startsCopyGroup(copies, end))
+            ++end;
+        bool all = true;
+        for (std::size_t i = begin; i < end && all; ++i)
+            all = isMarked.count(copies.row(i).path) != 0;
+        if (all) {
+            err << kPrefix << "отмечены все копии, группа не тронута (разрешает --allow-all-copies):\n";
+            for (std::size_t i = begin; i < end; ++i) {
+                err << "  " << escapedLine(copies.row(i).path) << '\n';
+                refusedPaths.insert(copies.row(i).path);
+            }
+        }
+        begin = end;
+    }
+    for (ResultKind kind : kinds) {
+        ResultList& list = results.list(kind);
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (refusedPaths.count(list.row(i).path))
+                list.setChecked(i, false);
+    }
+    return !refusedPaths.empty();
 }
 
 const char* verbOf(RowAction action)
@@ -160,7 +169,7 @@ bool runRowAction(const CliOptions& options, const SearchSettings& settings, Res
     std::ostream& err = console.err;
     bool ok = true;
     if (shows(kinds, ResultKind::Duplicates) && !options.allowAllCopies)
-        ok = refuseWholeGroups(results.list(ResultKind::Duplicates), err) == 0;
+        ok = !refuseWholeGroups(results, kinds, err);
     const std::vector<std::string> marked = markedPaths(results, kinds);
     if (marked.empty()) {
         err << kPrefix << "отмеченных объектов нет, ничего не сделано.\n";

@@ -35,6 +35,8 @@ bool checkCombinations(const CliOptions& options, std::string& error)
         error = "Параметры --days и --months нельзя задавать вместе.";
     else if (options.markCopies && options.markAll)
         error = "Параметры --mark-copies и --mark-all нельзя задавать вместе.";
+    else if (options.dryRun && options.action == RowAction::None)
+        error = "Параметр --dry-run нужен вместе с --trash или --delete.";
     else if (options.nullSeparated && options.format != OutputFormat::Fdupes)
         error = "Параметр -0 действует только с --format fdupes.";
     else if (!options.help && !options.version && !options.loadSession && options.folders.empty())

@@ -180,6 +180,7 @@ void printJson(std::ostream& out, const ResultSet& results, const KindList& kind
                 << ", \"size\": " << row.size << ", \"sizeOnDisk\": " << row.sizeOnDisk
                 << ", \"attributes\": " << static_cast<int>(row.attributes)
                 << ", \"folder\": " << (row.isFolder() ? "true" : "false")
+                << ", \"checked\": " << (row.checked ? "true" : "false")
                 << ", \"lastAccessNs\": " << row.lastAccessNs
                 << ", \"accessed\": " << jsonString(row.accessedText)
                 << ", \"type\": " << jsonString(list.columnText(i, ColType))

@@ -18,7 +18,7 @@ void printText(std::ostream& out, const ResultSet& results, const KindList& kind
 // format is line-based; with `nullSeparated` each path ends with a NUL
 // instead and each group with one more NUL, so any name survives.
 void printFdupes(std::ostream& out, const ResultSet& results, bool nullSeparated = false);
-// Every row with all its fields and its group id, plus the statistics.
+// Every row with all its fields, its mark and its group id, plus the statistics.
 void printJson(std::ostream& out, const ResultSet& results, const KindList& kinds,
                const SearchStatistics& stats);
 // The statistics lines as the statistics window shows them.

@@ -150,6 +150,16 @@ TEST_F(CliActions, DryRunSaysWhatWouldGoAndChangesNothing)
     }
     EXPECT_TRUE(trashed().empty());
 
+    // Marks without an action only show in the JSON rows.
+    CliRun marked = run({"--duplicates", "--mark-copies", "--format", "json", tree.path("d")});
+    EXPECT_EQ(marked.exitCode, 0) << marked.err;
+    std::size_t checked = 0;
+    for (auto at = marked.out.find("\"checked\": true"); at != std::string::npos;
+         at = marked.out.find("\"checked\": true", at + 1))
+        ++checked;
+    EXPECT_EQ(checked, 3u) << marked.out;
+    EXPECT_EQ(existing(threeCopies).size(), 3u);
+
     // Nothing marked: nothing to do, and that is no failure.
     CliRun idle = run({"--duplicates", "--delete", "--yes", tree.path("d")});
     EXPECT_EQ(idle.exitCode, 0) << idle.err;

@@ -22,7 +22,8 @@ TEST(Cli, BadUsageExitsWithTwo)
              {}, {"--bogus", "."}, {"--mode", "slow", "."}, {"--larger"}, {"--days", "x", "."},
              {"--larger", "1", "--smaller", "2", "."}, {"--settings", tree.path("none.ini"), "."},
              {"--trash", "--delete", "."}, {"--mark-copies=bogus", "."}, {"--mark-copies=", "."},
-             {"--mark-copies", "--mark-all", "."}, {"-0", "."}, {"--null", "--format", "json", "."}}) {
+             {"--mark-copies", "--mark-all", "."}, {"-0", "."}, {"--null", "--format", "json", "."},
+             {"--mark-copies", "--dry-run", "."}}) {
         CliRun run = runCli(tree, args);
         EXPECT_EQ(run.exitCode, 2) << (args.empty() ? "" : args[0]);
         EXPECT_FALSE(run.err.empty());
