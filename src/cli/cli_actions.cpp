@@ -8,6 +8,7 @@
 #include "platform/file_status.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 namespace dw::cli {
@@ -192,6 +193,9 @@ bool runRowAction(const CliOptions& options, const SearchSettings& settings, Res
         }
     }
 
+    std::vector<std::string> present;  // what the summary may count as gone
+    std::copy_if(marked.begin(), marked.end(), std::back_inserter(present),
+                 [](const std::string& path) { return platform::statPath(path).has_value(); });
     TerminalPrompts prompts(options.allowAllCopies);
     SearchSettings how = settings;
     how.useSystemDiskOperations = options.action == RowAction::Trash;
@@ -212,11 +216,13 @@ bool runRowAction(const CliOptions& options, const SearchSettings& settings, Res
         if (!platform::statPath(path))
             gone.insert(withoutTrailingSlash(path));
     dropRowsThatWent(results, gone);
+    const auto went = std::count_if(present.begin(), present.end(),
+                                    [](const std::string& path) { return !platform::statPath(path); });
     if (cancelled)
         err << kPrefix << "прервано.\n";
     ok = reportLeft(options.action, prompts, results, kinds, err) && ok;
     err << (options.action == RowAction::Trash ? "Перемещено в корзину объектов: " : "Удалено объектов: ")
-        << gone.size() << '\n';
+        << went << '\n';
     return ok;
 }
 
