@@ -34,6 +34,8 @@ public:
     // The search walk: appends to `list` every file below `folder` (ending
     // with '/') whose name does not begin with a dot, each folder before its
     // contents when includeFolders is set. Returns how many it appended.
+    // `folder` is resolved once to its real path (links, "." and ".." above
+    // and at it), so entries carry paths reachable without following a link.
     // Shows each folder as the progress's second line and stops at a cancel.
     std::uint64_t walk(const std::string& folder, ScanList& list, const WalkOptions& options);
 
