@@ -49,7 +49,7 @@ void writeAt(int folderFd, const std::string& name, const std::string& content)
 // any path the system accepts; taken apart the same way at the end.
 class DeepChain {
 public:
-    DeepChain(const std::string& root, const std::string& name, int depth) : path_(root)
+    DeepChain(const std::string& root, const std::string& name, int depth) : name_(name), path_(root)
     {
         int error = 0;
         folders_.push_back(platform::openFolderNoFollow(root, error));
@@ -65,7 +65,7 @@ public:
     {
         for (std::size_t level = folders_.size() - 1; level > 0; --level) {
             clearFolder(folders_[level].get());
-            ::unlinkat(folders_[level - 1].get(), name(level).c_str(), AT_REMOVEDIR);
+            ::unlinkat(folders_[level - 1].get(), name_.c_str(), AT_REMOVEDIR);
         }
     }
 
@@ -75,12 +75,6 @@ public:
     const std::string& path(int depth) const { return paths_[static_cast<std::size_t>(depth - 1)]; }
 
 private:
-    std::string name(std::size_t level) const
-    {
-        const std::string& full = paths_[level - 1];
-        const std::size_t end = full.size() - 1;
-        return full.substr(full.rfind('/', end - 1) + 1, end - full.rfind('/', end - 1) - 1);
-    }
     static void clearFolder(int fd)
     {
         DIR* dir = ::fdopendir(::dup(fd));
@@ -94,6 +88,7 @@ private:
             ::unlinkat(fd, file.c_str(), 0);
     }
 
+    std::string name_;
     std::string path_;
     std::vector<platform::UniqueFd> folders_;
     std::vector<std::string> paths_;
