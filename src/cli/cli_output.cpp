@@ -209,6 +209,8 @@ void printStatistics(std::ostream& out, const SearchStatistics& stats)
     out << "Время: " << elapsedText(static_cast<std::uint64_t>(stats.seconds)) << '\n';
     if (stats.skipped > 0)
         out << "Предупреждение: не удалось прочитать папок и файлов: " << stats.skipped << '\n';
+    if (stats.protectedLeftOut > 0)
+        out << "Пропущено уровнем безопасности: " << stats.protectedLeftOut << '\n';
     if (stats.cancelled)
         out << "Поиск прерван.\n";
 }

@@ -1,5 +1,7 @@
 #include "platform/file_status.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -30,7 +32,40 @@ uid_t systemUidLimit()
     return limit;
 }
 
-std::uint8_t attributesFrom(const struct stat& st, std::string_view name)
+namespace {
+
+bool isOperatingSystemPlace(std::string_view folder, std::string_view name)
+{
+    if (folder.empty() || folder.front() != '/')
+        return false;
+    // The first two components of folder + name, without building the path.
+    std::string_view first = name;
+    std::string_view second;
+    if (folder.size() > 1) {
+        std::string_view rest = folder.substr(1);
+        std::size_t slash = rest.find('/');
+        first = rest.substr(0, slash);
+        std::string_view after = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        second = after.empty() ? name : after.substr(0, after.find('/'));
+    }
+    for (std::string_view own : {"bin", "boot", "etc", "opt", "sbin", "usr"})
+        if (first == own)
+            return true;
+    if (first.substr(0, 3) == "lib")
+        return true;
+    return first == "var" && second != "tmp";
+}
+
+}  // namespace
+
+bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name)
+{
+    if (isOperatingSystemPlace(folder, name))
+        return true;
+    return st.st_uid < systemUidLimit() && st.st_uid != ::geteuid();
+}
+
+std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name)
 {
     std::uint8_t bits = 0;
     if (S_ISDIR(st.st_mode))
@@ -41,13 +76,17 @@ std::uint8_t attributesFrom(const struct stat& st, std::string_view name)
         bits |= attr::ReadOnly;
     if (!name.empty() && name.front() == '.')
         bits |= attr::Hidden;
-    if (st.st_uid < systemUidLimit())
+    if (isSystemFile(st, folder, name))
         bits |= attr::System;
     return bits;
 }
 
-FileStatus statusFrom(const struct stat& st, std::string_view name)
+FileStatus statusFrom(const struct stat& st, std::string_view path)
 {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    std::string_view name = fileNameOf(path);
+    std::string_view folder = path.substr(0, path.size() - name.size());
     FileStatus status;
     status.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
     status.accessNs = toNanoseconds(st.st_atim);
@@ -57,7 +96,7 @@ FileStatus statusFrom(const struct stat& st, std::string_view name)
     status.allocated = static_cast<std::uint64_t>(st.st_blocks) * 512;
     status.mode = st.st_mode;
     status.owner = st.st_uid;
-    status.attributes = attributesFrom(st, name);
+    status.attributes = attributesFrom(st, folder, name);
     return status;
 }
 
@@ -66,10 +105,7 @@ std::optional<FileStatus> statPath(const std::string& path)
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return std::nullopt;
-    std::string_view view(path);
-    while (view.size() > 1 && view.back() == '/')
-        view.remove_suffix(1);
-    return statusFrom(st, fileNameOf(view));
+    return statusFrom(st, path);
 }
 
 }  // namespace dw::platform

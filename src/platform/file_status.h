@@ -30,13 +30,19 @@ struct FileStatus {
 
 // lstat() of `path` (a symbolic link is described, never followed).
 std::optional<FileStatus> statPath(const std::string& path);
-// The status of a struct stat already read for an entry named `name`.
-FileStatus statusFrom(const struct stat& st, std::string_view name);
+// The status of a struct stat already read for the entry at `path`.
+FileStatus statusFrom(const struct stat& st, std::string_view path);
 
-// Attribute bits: folder = a directory, read-only = owner write bit clear,
-// hidden = the name begins with a dot, system = owned by a system account,
-// archive = every regular file.
-std::uint8_t attributesFrom(const struct stat& st, std::string_view name);
+// Attribute bits of the entry `name` in `folder` (ending with '/'): folder =
+// a directory, read-only = owner write bit clear, hidden = the name begins
+// with a dot, archive = every regular file, system = see isSystemFile.
+std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name);
+
+// True for an entry under the operating system's own folders (/bin, /boot,
+// /etc, /lib*, /opt, /sbin, /usr, /var but not /var/tmp), or owned by a
+// system account other than the user running the program: root's own files
+// elsewhere are ordinary files to root.
+bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name);
 
 // Accounts below this uid are system accounts (UID_MIN of /etc/login.defs,
 // 1000 when it is not given).

@@ -141,6 +141,9 @@ TEST(Cli, HighSecurityHidesProtectedFiles)
     CliRun run = runCli(tree, {"--size", "--settings", ini, tree.path("h")});
     EXPECT_EQ(run.out.find("setup.exe"), std::string::npos);
     EXPECT_NE(run.out.find("notes.txt"), std::string::npos);
+    EXPECT_NE(run.err.find("\nПропущено уровнем безопасности: 1\n"), std::string::npos) << run.err;
+    run = runCli(tree, {"--size", "--settings", ini, "--security", "low", tree.path("h")});
+    EXPECT_EQ(run.err.find("Пропущено"), std::string::npos) << run.err;
 }
 
 TEST(Cli, SessionSavedAfterASearchLoadsBackWithTodaysData)

@@ -50,15 +50,9 @@ std::size_t removeChecked(ResultList& list)
 
 bool startsCopyGroup(const ResultList& list, std::size_t index)
 {
-    if (index == 0)
-        return index < list.size();
     if (index >= list.size())
         return false;
-    const ResultRow& row = list.row(index);
-    const ResultRow& previous = list.row(index - 1);
-    if (row.group != previous.group)
-        return true;
-    return row.group == 0 && row.backColour != previous.backColour;
+    return index == 0 || list.row(index).group != list.row(index - 1).group;
 }
 
 namespace {

@@ -22,10 +22,9 @@ void clearSelected(ResultList& list, const std::vector<std::size_t>& indices);
 // Removes every checked row from the list; returns how many went.
 std::size_t removeChecked(ResultList& list);
 
-// True when the row at `index` of a duplicates list begins a group of copies.
-// Rows a search added carry their group number; rows read from a session
-// carry 0, and there a group is a run of rows with one background colour,
-// which is how the list stripes its groups.
+// True when the row at `index` of a duplicates list begins a group of copies:
+// its group number differs from the row before it. Searches and session
+// loads both number the groups.
 bool startsCopyGroup(const ResultList& list, std::size_t index);
 // Which copy of each duplicate group stays unchecked.
 enum class KeepRule { First, Oldest, Newest, Shortest };

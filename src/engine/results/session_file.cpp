@@ -2,6 +2,7 @@
 
 #include "engine/texts.h"
 #include "platform/file_status.h"
+#include "platform/safe_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,12 +23,13 @@ constexpr std::uint16_t kWideMarker = 0xFFFE;  // a wide-character string: never
 constexpr std::uint16_t kLongerLength = 0xFFFF;
 constexpr std::size_t kStreamBuffer = 64 * 1024;
 
-// Our rows always hold absolute paths; anything else (a relative path, a
+// A row names exactly one entry: an absolute path without ".", ".." or
+// empty components. Anything else (a relative path, "/a/victim/sub/..", a
 // path cut short by a NUL byte) would let a crafted file point the list,
 // and later a delete, at some other file.
 bool namesAFile(const std::string& path)
 {
-    return !path.empty() && path.front() == '/' && path.find('\0') == std::string::npos;
+    return path.find('\0') == std::string::npos && platform::isCleanAbsolutePath(path);
 }
 
 // Folders carry a size of 0 in every list, so a saved folder row does too.
@@ -36,19 +38,47 @@ std::uint64_t rowSize(const platform::FileStatus& status)
     return status.isFolder() ? 0 : status.size;
 }
 
-// A symbolic link at the target is written through, as opening the file
-// would have done; the rename then replaces the file it points to.
+std::string folderOf(const std::string& path)
+{
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// Where a save to `path` writes: a symbolic link (or a chain of them) is
+// written through, as opening the file would have done, also when the file
+// it names does not exist yet; the rename then replaces or creates that
+// file and the link stays a link. "" when the links lead nowhere a file can
+// be made (a loop, a missing folder).
 std::string resolvedTarget(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string resolved(real);
-            std::free(real);
-            return resolved;
-        }
+    constexpr int kMaxLinks = 40;  // the kernel's own limit on a chain
+    std::string current = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        if (hops == kMaxLinks)
+            return {};
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) > target.size())
+            return {};
+        target.resize(static_cast<std::size_t>(length));
+        current = target.front() == '/' ? target : folderOf(current) + target;
     }
-    return path;
+    if (current == path)
+        return path;
+    while (current.size() > 1 && current.back() == '/')
+        current.pop_back();
+    char* real = ::realpath(folderOf(current).c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string folder(real);
+    std::free(real);
+    const std::string name = current.substr(current.rfind('/') + 1);
+    if (name.empty() || name == "." || name == "..")
+        return {};
+    return (folder == "/" ? folder : folder + "/") + name;
 }
 
 // The temporary file lives beside the target so that the rename stays on
@@ -115,6 +145,52 @@ private:
     std::FILE* file_;
     std::string path_;
     bool committed_ = false;
+};
+
+// The file keeps duplicate groups only as stripes: consecutive records of
+// one colour and one size. Where two groups of one size touch with one
+// colour (a group between them was removed from the list), the second is
+// written with the other stripe colour, so that a load cannot merge them
+// and offer to delete the last copy of a file as a "copy".
+class StripeKeeper {
+public:
+    explicit StripeKeeper(const ResultList& list)
+        : grouped_(list.kind() == ResultKind::Duplicates),
+          stripe_(list.appearance().duplicatesColor),
+          plain_(list.appearance().bkColor)
+    {
+    }
+
+    Colour colourFor(const ResultRow& row, std::uint32_t size)
+    {
+        if (!grouped_)
+            return row.backColour;
+        Colour colour = row.backColour;
+        if (started_ && row.group == group_)
+            colour = colour_;
+        else if (started_ && colour == colour_ && size == size_)
+            colour = otherThan(colour);
+        started_ = true;
+        group_ = row.group;
+        colour_ = colour;
+        size_ = size;
+        return colour;
+    }
+
+private:
+    Colour otherThan(Colour colour) const
+    {
+        Colour other = colour == stripe_ ? plain_ : stripe_;
+        return other != colour ? other : colour ^ 1;  // both stripes alike: one step off
+    }
+
+    bool grouped_;
+    Colour stripe_;
+    Colour plain_;
+    bool started_ = false;
+    std::uint32_t group_ = 0;
+    Colour colour_ = 0;
+    std::uint32_t size_ = 0;
 };
 
 // Progress shown for the duration of a job, hidden again on every way out.
@@ -299,14 +375,16 @@ SessionStatus writeListBlock(const ResultList& list, SessionWriter& out, Progres
     out.putU32(0);
     std::uint32_t written = 0;
     bool cancelled = false;
+    StripeKeeper stripes(list);
     for (const ResultRow& row : list.rows()) {
         if (written == std::numeric_limits<std::uint32_t>::max())
             break;
         if (auto status = platform::statPath(row.path)) {
+            const auto size = static_cast<std::uint32_t>(rowSize(*status));  // the field keeps 4 bytes
             out.putString(row.path);
-            out.putU32(static_cast<std::uint32_t>(rowSize(*status)));  // the field keeps 4 bytes
+            out.putU32(size);
             out.putU8(status->attributes);
-            out.putU32(row.backColour);
+            out.putU32(stripes.colourFor(row, size));
             ++written;
         }
         progress.step();
@@ -335,6 +413,13 @@ SessionStatus readListBlock(ResultList& list, SessionReader& in, Progress& progr
         started();
     list.deleteAllRows();
     progress.setRange(0, count);
+    // Duplicate groups are stored as the list draws them: consecutive rows
+    // of one background stripe and one size. Numbering them again gives a
+    // loaded list the same guards as a searched one.
+    const bool grouped = list.kind() == ResultKind::Duplicates;
+    std::uint32_t group = 0;
+    std::uint32_t groupColour = 0;
+    std::uint32_t groupSize = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         std::string path;
         std::uint32_t size = 0;
@@ -343,11 +428,16 @@ SessionStatus readListBlock(ResultList& list, SessionReader& in, Progress& progr
         if (!in.getString(path) || !in.getU32(size) || !in.getU8(attributes) ||
             !in.getU32(backColour))
             return SessionStatus::Damaged;
+        if (grouped && (group == 0 || backColour != groupColour || size != groupSize)) {
+            ++group;
+            groupColour = backColour;
+            groupSize = size;
+        }
         if (namesAFile(path)) {
             // The stored size is only the low 32 bits; the file knows better.
             auto status = platform::statPath(path);
             std::uint64_t current = status ? rowSize(*status) : size;
-            list.addRow(path, attributes, current, backColour, 0);
+            list.addRow(path, attributes, current, backColour, 0, grouped ? group : 0);
         }
         progress.step();
         if (progress.cancelled())
@@ -363,6 +453,8 @@ SessionStatus saveSession(const std::string& path, const ConstSessionLists& list
     if (path.empty())
         return SessionStatus::CannotCreate;
     const std::string target = resolvedTarget(path);
+    if (target.empty())
+        return SessionStatus::CannotCreate;
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     // Renaming over a folder, a device or a pipe would not write a file.
@@ -450,6 +542,9 @@ SessionStatus loadSession(const std::string& path, const SessionLists& lists, Pr
             if (status == SessionStatus::Ok && progress.cancelled())
                 status = SessionStatus::Cancelled;
         }
+        // Nothing follows the fourth block in a file this program wrote.
+        if (status == SessionStatus::Ok && in.remaining() != 0)
+            status = SessionStatus::Damaged;
     }
     std::fclose(file);
     return status;

@@ -88,9 +88,12 @@ SessionStatus writeListBlock(const ResultList& list, SessionWriter& out, Progres
 
 // Reads one block. A count of 0 leaves the list as it is; otherwise its rows
 // are replaced by one addRow per record, with the file's current size when
-// the file exists and the stored size when not. A path that is not absolute
-// or holds a NUL byte names no file and adds no row. Stops after the record
-// at which a cancel comes; on Damaged the rows read so far stay.
+// the file exists and the stored size when not. A path that is not clean
+// and absolute (a ".", ".." or empty component) or holds a NUL byte names
+// no file and adds no row. Rows of the duplicates list get their group
+// numbers back (from 1: consecutive records of one background colour and
+// one size). Stops after the record at which a cancel comes; on Damaged the
+// rows read so far stay.
 SessionStatus readListBlock(ResultList& list, SessionReader& in, Progress& progress,
                             const std::function<void()>& started = {});
 
@@ -104,7 +107,9 @@ using SessionListShown = std::function<void(ResultKind)>;
 // Writes the four lists to a temporary file beside `path` and renames it
 // into place after fsync, so that a cancel or a failure leaves the previous
 // file as it was and no temporary file behind. A symbolic link at `path` is
-// followed; the mode of an existing file is kept. Clears the cancel flag
+// written through, also when it dangles (the file it names is created; no
+// folder for it: CannotCreate), and never replaced; the mode of an
+// existing file is kept. Clears the cancel flag
 // first, then reports through `progress` (title, phase per list, range,
 // steps).
 SessionStatus saveSession(const std::string& path, const ConstSessionLists& lists,
@@ -114,7 +119,8 @@ SessionStatus saveSession(const std::string& path, const ResultSet& results, Pro
 
 // Reads the four lists from `path` (a regular file). On a cancel the lists
 // read so far keep their new rows and the others their old ones; on Damaged
-// what was read before the fault stays.
+// (the file ends early, holds an impossible length or has bytes after the
+// fourth block) what was read before the fault stays.
 SessionStatus loadSession(const std::string& path, const SessionLists& lists, Progress& progress,
                           const SessionListShown& shown = {});
 SessionStatus loadSession(const std::string& path, ResultSet& results, Progress& progress,

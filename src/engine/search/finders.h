@@ -37,8 +37,8 @@ struct MaskOptions {
 };
 
 // Reports entries whose name matches one of the patterns, in extension order.
-// Of a run of consecutive entries that match the same pattern, all but the
-// last leave the list.
+// A run is an entry and the entries after it that match the pattern it
+// matched first; of each run all but the last entry leave the list.
 FinderResult findByMask(ScanList& list, const MaskOptions& options, Progress& progress,
                         RowSink& rows);
 

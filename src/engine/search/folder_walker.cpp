@@ -1,6 +1,7 @@
 #include "engine/search/folder_walker.h"
 
 #include "platform/file_status.h"
+#include "platform/safe_path.h"
 #include "platform/volumes.h"
 
 #include <dirent.h>
@@ -11,24 +12,37 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace dw {
 
-// One directory entry as lstat() saw it while its folder was listed.
+// One directory entry as fstatat() saw it while its folder was listed.
 struct FolderWalker::Item {
     std::string name;
     struct stat st;
 };
 
+// One folder on the walk's stack. Its entries are read into memory when it
+// is opened; the handle stays open only while the folder is near the top of
+// the stack, deeper walks reopen it by name from the nearest open ancestor.
 struct FolderWalker::Frame {
     std::string path;  // ends with '/'
     std::shared_ptr<const std::string> shared;  // the same, for the entries of the folder
     std::vector<Item> items;
     std::size_t next = 0;
+    platform::UniqueFd fd;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
 };
 
 namespace {
+
+// Folder handles held at once by one walk besides its top folder's: enough
+// that an ordinary tree never reopens anything, few enough that no tree,
+// however deep, runs the process out of descriptors.
+constexpr std::size_t kOpenFolderWindow = 64;
 
 bool isKernelInterfacePath(const std::string& folder)
 {
@@ -45,6 +59,46 @@ std::string withSlash(std::string folder)
     return folder;
 }
 
+// The folder the user named, with every link, "." and ".." above it
+// resolved once, so that rows carry paths later operations reach without
+// following a link. A path too long for realpath() is taken as it is when
+// it is clean; it is then opened without following any link.
+std::string canonicalFolder(const std::string& folder)
+{
+    if (char* real = ::realpath(folder.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return withSlash(std::move(resolved));
+    }
+    return platform::isCleanAbsolutePath(folder) ? withSlash(folder) : std::string();
+}
+
+// Opens the folder `name` in `parentFd` without following a link and, where
+// the system allows it (our own folders, or as root), so that reading it
+// leaves its access time alone. `noAtime` tells which.
+platform::UniqueFd openSubfolder(int parentFd, const char* name, bool& noAtime)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::openat(parentFd, name, flags | O_NOATIME);
+    noAtime = fd >= 0;
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(parentFd, name, flags);
+    return platform::UniqueFd(fd);
+}
+
+// Opens the clean absolute folder `path` (ending with '/') as above.
+platform::UniqueFd openTopFolder(const std::string& path, bool& noAtime)
+{
+    if (path == "/")
+        return openSubfolder(AT_FDCWD, "/", noAtime);
+    platform::ParentAndLeaf parent = platform::openParentNoFollow(path);
+    if (!parent.parent.valid()) {
+        errno = parent.error;
+        return {};
+    }
+    return openSubfolder(parent.parent.get(), parent.leaf.c_str(), noAtime);
+}
+
 FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::string& name,
                    const struct stat& st)
 {
@@ -53,7 +107,7 @@ FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::
     entry.lastAccessNs = platform::toNanoseconds(st.st_atim);
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
-    entry.attributes = platform::attributesFrom(st, name);
+    entry.attributes = platform::attributesFrom(st, *folder, name);
     entry.folder = folder;
     entry.name = name;
     return entry;
@@ -61,38 +115,26 @@ FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::
 
 }  // namespace
 
-bool FolderWalker::listFolder(const std::string& folder, std::vector<Item>& items, bool top)
+bool FolderWalker::listFolder(Frame& frame, bool noAtime)
 {
-    items.clear();
-    if (isKernelInterfacePath(folder))
-        return false;
-    // A scope folder the user named may itself be a link; below it nothing is followed.
-    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
-    std::string openPath = folder;
-    if (!top) {
-        flags |= O_NOFOLLOW;
-        if (openPath.size() > 1)
-            openPath.pop_back();  // a trailing '/' would make the kernel follow a link
-    }
-    int fd = ::open(openPath.c_str(), flags);
-    if (fd < 0) {
-        ++skipped_;
-        return false;
-    }
+    frame.items.clear();
     struct stat self {};
-    if (::fstat(fd, &self) != 0 || !S_ISDIR(self.st_mode)) {
-        ::close(fd);
+    if (::fstat(frame.fd.get(), &self) != 0 || !S_ISDIR(self.st_mode)) {
         ++skipped_;
         return false;
     }
-    if (!visited_.emplace(self.st_dev, self.st_ino).second ||
-        platform::volumeOfFd(self.st_dev, fd).pseudo) {
-        ::close(fd);
+    frame.device = self.st_dev;
+    frame.inode = self.st_ino;
+    if (isKernelInterfacePath(frame.path) || !visited_.emplace(self.st_dev, self.st_ino).second ||
+        platform::volumeOfFd(self.st_dev, frame.fd.get()).pseudo)
         return false;
-    }
-    DIR* dir = ::fdopendir(fd);
+    // The listing reads through a handle of its own; the folder's handle
+    // stays for opening its subfolders.
+    int listFd = ::fcntl(frame.fd.get(), F_DUPFD_CLOEXEC, 0);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
-        ::close(fd);
+        if (listFd >= 0)
+            ::close(listFd);
         ++skipped_;
         return false;
     }
@@ -101,26 +143,67 @@ bool FolderWalker::listFolder(const std::string& folder, std::vector<Item>& item
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         Item item;
-        if (::fstatat(::dirfd(dir), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(frame.fd.get(), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
             ++skipped_;  // vanished between listing and stat
             continue;
         }
         item.name = name;
-        items.push_back(std::move(item));
+        frame.items.push_back(std::move(item));
     }
     ::closedir(dir);
+    // Where the folder could not be opened without touching its access
+    // time, the time it had is put back, so that a search never makes an
+    // old folder look recently used.
+    struct stat after {};
+    if (!noAtime && ::fstat(frame.fd.get(), &after) == 0 &&
+        (after.st_atim.tv_sec != self.st_atim.tv_sec || after.st_atim.tv_nsec != self.st_atim.tv_nsec)) {
+        const struct timespec times[2] = {self.st_atim, {0, UTIME_OMIT}};
+        ::futimens(frame.fd.get(), times);
+    }
     return true;
 }
 
+int FolderWalker::folderFd(std::vector<Frame>& frames)
+{
+    const std::size_t top = frames.size() - 1;
+    if (frames[top].fd.valid())
+        return frames[top].fd.get();
+    std::size_t open = top;
+    while (!frames[open].fd.valid())
+        --open;  // frame 0 stays open for the whole walk
+    for (std::size_t i = open + 1; i <= top; ++i) {
+        const Frame& parent = frames[i - 1];
+        bool noAtime = false;
+        const std::string& name = parent.items[parent.next - 1].name;
+        platform::UniqueFd fd = openSubfolder(parent.fd.get(), name.c_str(), noAtime);
+        struct stat st {};
+        // A folder swapped for another one since it was listed is not entered again.
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || st.st_dev != frames[i].device ||
+            st.st_ino != frames[i].inode)
+            return -1;
+        frames[i].fd = std::move(fd);
+        // Ancestors outside the window close again as the chain is reopened.
+        if (i - 1 > 0 && i - 1 + kOpenFolderWindow <= top)
+            frames[i - 1].fd.reset();
+    }
+    return frames[top].fd.get();
+}
+
 template <typename Visit>
-void FolderWalker::traverse(const std::string& folder, bool showFolders, Visit&& visit)
+void FolderWalker::traverse(const std::string& folder, const std::string& openPath,
+                            bool showFolders, Visit&& visit)
 {
     std::vector<Frame> frames(1);
     frames[0].path = folder;
     if (progress_ && showFolders)
         progress_->setFolder(folder);
-    std::uint64_t skippedBefore = skipped_;
-    bool listed = listFolder(folder, frames[0].items, true);
+    const std::uint64_t skippedBefore = skipped_;
+    bool noAtime = false;
+    if (!openPath.empty())
+        frames[0].fd = openTopFolder(openPath, noAtime);
+    if (!frames[0].fd.valid())
+        ++skipped_;
+    const bool listed = frames[0].fd.valid() && listFolder(frames[0], noAtime);
     topReadable_ = listed || skipped_ == skippedBefore;
     if (!listed)
         return;
@@ -136,12 +219,22 @@ void FolderWalker::traverse(const std::string& folder, bool showFolders, Visit&&
         const Item& item = frame.items[frame.next++];
         if (!visit(frame, item) || !S_ISDIR(item.st.st_mode))
             continue;
+        const int parentFd = folderFd(frames);
         Frame child;
         child.path = frame.path + item.name + '/';
-        if (listFolder(child.path, child.items, false)) {
+        if (parentFd >= 0)
+            child.fd = openSubfolder(parentFd, item.name.c_str(), noAtime);
+        if (!child.fd.valid()) {
+            ++skipped_;
+            continue;
+        }
+        if (listFolder(child, noAtime)) {
             if (progress_ && showFolders)
                 progress_->setFolder(child.path);
             frames.push_back(std::move(child));  // `frame` and `item` are invalid from here
+            const std::size_t top = frames.size() - 1;
+            if (top > kOpenFolderWindow)
+                frames[top - kOpenFolderWindow].fd.reset();
         }
     }
 }
@@ -150,7 +243,8 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
                                  const WalkOptions& options)
 {
     std::uint64_t count = 0;
-    traverse(withSlash(scopeFolder), true, [&](Frame& frame, const Item& item) {
+    const std::string folder = canonicalFolder(withSlash(scopeFolder));
+    traverse(folder.empty() ? withSlash(scopeFolder) : folder, folder, true, [&](Frame& frame, const Item& item) {
         if (item.name.front() == '.')
             return false;
         if (S_ISDIR(item.st.st_mode)) {
@@ -166,8 +260,11 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
         if (!S_ISREG(item.st.st_mode))
             return false;
         if (options.highSecurity &&
-            isProtectedFile(frame.path + item.name, platform::attributesFrom(item.st, item.name)))
+            isProtectedFile(frame.path + item.name,
+                            platform::attributesFrom(item.st, frame.path, item.name))) {
+            ++protectedLeftOut_;
             return false;
+        }
         if (!frame.shared)
             frame.shared = std::make_shared<const std::string>(frame.path);
         list.append(entryFor(frame.shared, item.name, item.st));
@@ -182,7 +279,10 @@ std::uint64_t FolderWalker::collectPaths(const std::string& scopeFolder, const s
                                          bool recurse)
 {
     std::uint64_t count = 0;
-    traverse(withSlash(scopeFolder), false, [&](Frame& frame, const Item& item) {
+    // The paths keep the folder as the caller named it; the walk below it
+    // follows no link.
+    const std::string folder = withSlash(scopeFolder);
+    traverse(folder, canonicalFolder(folder), false, [&](Frame& frame, const Item& item) {
         if (!matchesMask(item.name, pattern))
             return false;
         const bool folder = S_ISDIR(item.st.st_mode);

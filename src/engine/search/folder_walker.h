@@ -24,7 +24,9 @@ struct WalkOptions {
 // socket or device, entering a pseudo file system (/proc, /sys, /dev, ...)
 // or listing one folder twice during the walker's life (nested scope folders,
 // bind mounts, loops). Folders that cannot be listed and entries that vanish
-// are passed over and counted in skipped(). Depth does not grow the stack.
+// are passed over and counted in skipped(). Folders are opened through their
+// parent's handle, so neither depth nor path length limits the walk, and
+// reading a folder leaves its access time as it was.
 class FolderWalker {
 public:
     explicit FolderWalker(Progress* progress = nullptr) : progress_(progress) {}
@@ -32,6 +34,8 @@ public:
     // The search walk: appends to `list` every file below `folder` (ending
     // with '/') whose name does not begin with a dot, each folder before its
     // contents when includeFolders is set. Returns how many it appended.
+    // `folder` is resolved once to its real path (links, "." and ".." above
+    // and at it), so entries carry paths reachable without following a link.
     // Shows each folder as the progress's second line and stops at a cancel.
     std::uint64_t walk(const std::string& folder, ScanList& list, const WalkOptions& options);
 
@@ -45,22 +49,32 @@ public:
 
     // Folders that could not be listed and entries that vanished or could not be read.
     std::uint64_t skipped() const { return skipped_; }
+    // Files the high security level left out of walk().
+    std::uint64_t protectedLeftOut() const { return protectedLeftOut_; }
     // False when the last walk()/collectPaths() could not list its top folder.
     bool topFolderReadable() const { return topReadable_; }
 
 private:
     struct Item;
     struct Frame;
-    bool listFolder(const std::string& folder, std::vector<Item>& items, bool top);
-    // Lists `folder` and everything below it depth first, each folder's
-    // entries in the order the system returns them; visit(frame, item) tells
-    // whether a folder item is to be entered.
+    // Reads the entries of the folder open in `frame`; false (and no
+    // entries) for a folder already listed or on a pseudo file system.
+    bool listFolder(Frame& frame, bool noAtime);
+    // The handle of the top frame's folder, reopened by name from the
+    // nearest open ancestor when it was closed; -1 when that fails.
+    int folderFd(std::vector<Frame>& frames);
+    // Lists the folder at `openPath` (canonical; "" when it cannot be
+    // resolved) and everything below it depth first, each folder's entries
+    // in the order the system returns them, naming them under `folder`;
+    // visit(frame, item) tells whether a folder item is to be entered.
     template <typename Visit>
-    void traverse(const std::string& folder, bool showFolders, Visit&& visit);
+    void traverse(const std::string& folder, const std::string& openPath, bool showFolders,
+                  Visit&& visit);
 
     Progress* progress_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
     std::uint64_t skipped_ = 0;
+    std::uint64_t protectedLeftOut_ = 0;
     bool topReadable_ = true;
 };
 

@@ -36,28 +36,30 @@ FinderResult findByMask(ScanList& list, const MaskOptions& options, Progress& pr
 
     // Every entry is tested against every pattern: skipping the rest of an
     // extension after a miss would lose names such as "~draft.doc" next to
-    // "report.doc".
+    // "report.doc". A run is a sequence of entries each matching the mask
+    // its first entry matched; of a run only the last entry stays in the
+    // list for the finders that follow.
     const std::size_t n = list.slots();
-    int previousPattern = -1;
+    int runPattern = -1;
     std::size_t previousIndex = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (progress.cancelled()) {
             progress.hide();
             break;
         }
-        int pattern = matchingPattern(list[i], options.patterns, progress);
-        if (pattern >= 0) {
+        const bool continuesRun =
+            runPattern >= 0 && matchesMask(list[i].name, options.patterns[static_cast<std::size_t>(runPattern)]);
+        if (continuesRun)
+            list.take(previousIndex);
+        else
+            runPattern = matchingPattern(list[i], options.patterns, progress);
+        if (runPattern >= 0) {
             if (!isInExcludedFolder(options.excludeDirs, list[i].path())) {
                 rows.addRow(ResultKind::ByMask, list[i], 0, 0, 0);
                 result.reportedBytes += list[i].size;
             }
-            // Of a run matching one pattern only the last entry stays for the
-            // finders that follow.
-            if (pattern == previousPattern)
-                list.take(previousIndex);
             previousIndex = i;
         }
-        previousPattern = pattern;
         progress.step();
     }
     if (!progress.cancelled())

@@ -3,6 +3,9 @@
 #include "engine/search/folder_walker.h"
 #include "engine/texts.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace dw {
 
 std::time_t oldCutoff(const OldOptions& options)
@@ -10,10 +13,16 @@ std::time_t oldCutoff(const OldOptions& options)
     std::time_t now = options.now != 0 ? options.now : std::time(nullptr);
     std::tm fields {};
     ::localtime_r(&now, &fields);
+    // Any stored age is taken; one beyond the calendar's reach gives a
+    // cutoff mktime() cannot make (-1), before every file.
+    auto minus = [](int field, int amount) {
+        const long long value = static_cast<long long>(field) - amount;
+        return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    };
     if (options.byDays)
-        fields.tm_mday -= options.days;
+        fields.tm_mday = minus(fields.tm_mday, options.days);
     else
-        fields.tm_mon -= options.months;
+        fields.tm_mon = minus(fields.tm_mon, options.months);
     fields.tm_isdst = -1;  // let the library decide for the new date
     return std::mktime(&fields);
 }

@@ -104,6 +104,7 @@ SearchStatistics SearchDriver::runSearch(const SearchRequest& request)
             stats.unreadableScope.push_back(folder);
     }
     stats.skipped = walker.skipped();
+    stats.protectedLeftOut = walker.protectedLeftOut();
     progress_.setFolder("");
     progress_.setAnimation(false);
 

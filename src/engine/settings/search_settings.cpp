@@ -171,10 +171,10 @@ void SearchSettings::load(SettingsStore& store, const SystemColours& system)
     rebuildPatterns();
 
     byDays = readBool(store, FindOld, "ByDays", false);
-    // The preferences page offers 0..31 days and 0..12 months; a negative
-    // age would put the limit in the future.
-    days = readClamped(store, FindOld, "Days", 0, 0, 31);
-    months = readClamped(store, FindOld, "Months", 1, 0, 12);
+    // Kept as stored: the preferences page limits only what its arrows
+    // offer, and a limit typed there or written by hand is the user's.
+    days = store.readInt(FindOld, "Days", 0);
+    months = store.readInt(FindOld, "Months", 1);
     oldExcludeDirs = readList(store, FindOld, ExcludeDir);
 
     view.bkColor = readColour(store, "BkColor", system.window);

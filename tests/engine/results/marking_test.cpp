@@ -83,14 +83,8 @@ TEST(Marking, CopiesAreAllButTheFirstOfEachGroup)
     EXPECT_EQ(marks(searched), (std::vector<bool>{false, true, false, true, true, false}));
     expectTotalsRight(searched);
 
-    // Rows from a session have no number: a group is a run of one colour.
-    ResultList loaded{dw::ResultKind::Duplicates};
-    addFiles(tree, loaded, {{0, kGrey}, {0, kGrey}, {0, kWhite}, {0, kWhite}, {0, kWhite}, {0, kGrey}, {0, kGrey}});
-    dw::markAll(loaded);
-    dw::markCopies(loaded);
-    EXPECT_EQ(marks(loaded), (std::vector<bool>{false, true, false, true, true, false, true}));
-    expectTotalsRight(loaded);
-    EXPECT_FALSE(dw::startsCopyGroup(loaded, 7));
+    EXPECT_TRUE(dw::startsCopyGroup(searched, 2));
+    EXPECT_FALSE(dw::startsCopyGroup(searched, 6));
 }
 
 // Sets the modification time to `seconds` after the epoch plus `nanoseconds`.

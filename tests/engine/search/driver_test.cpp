@@ -120,6 +120,43 @@ TEST(SearchDriver, MissingScopeFolderIsReportedAndTheRunGoesOn)
     EXPECT_EQ(stats.unreadableScope, std::vector<std::string>{tree.path("missing/")});
 }
 
+TEST(SearchDriver, FilesDifferingFarBeyondThePrefixAreNoGroup)
+{
+    TempTree tree;
+    std::string content = dwtest::makeBytes(600'000, 7);
+    tree.write("a.bin", content);
+    content[500'000] = static_cast<char>(content[500'000] ^ 0x5A);
+    tree.write("b.bin", content);
+    tree.write("c.bin", content);
+    SearchSettings settings = lowSecuritySettings();
+    settings.fundDuplicatesMode = 2;  // the longest prefix still ends before the difference
+    RowRecorder rows;
+    Progress progress;
+    SearchDriver driver(settings, progress, rows);
+    SearchRequest request;
+    request.scope = {tree.root()};
+    driver.runSearch(request);
+    EXPECT_EQ(rows.pathsOf(ResultKind::Duplicates, tree.root()), (std::vector<std::string>{"b.bin", "c.bin"}));
+}
+
+TEST(SearchDriver, StatisticsCountWhatTheSecurityLevelLeftOut)
+{
+    TempTree tree;
+    for (const char* name : {"setup.exe", "libq.so.1", "notes.txt"})
+        tree.write(name, "x");
+    SearchSettings settings = lowSecuritySettings();
+    RowRecorder rows;
+    Progress progress;
+    SearchDriver driver(settings, progress, rows);
+    SearchRequest request;
+    request.scope = {tree.root()};
+    EXPECT_EQ(driver.runSearch(request).protectedLeftOut, 0u);
+    settings.securityLevel = 1;
+    SearchStatistics stats = driver.runSearch(request);
+    EXPECT_EQ(stats.analysed, 1u);
+    EXPECT_EQ(stats.protectedLeftOut, 2u);
+}
+
 TEST(SearchDriver, StatisticsTexts)
 {
     EXPECT_EQ(elapsedText(3725), "01:02:05");

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -188,4 +190,49 @@ TEST(OldFinder, CutoffUsesCalendarNormalisation)
     ::localtime_r(&cutoff, &result);
     EXPECT_EQ(result.tm_mon, 1);
     EXPECT_EQ(result.tm_mday, 28);
+}
+
+TEST(MaskFinder, ARunLastsWhileTheNextEntryMatchesTheRunsMask)
+{
+    // a1.log matches "*1.log" first, yet it continues the run that ab.log
+    // began with "a*.log": ab.log and ac.log leave the list, a1.log stays.
+    TempTree tree;
+    tree.write("1/ab.log", "ab");
+    tree.write("2/ac.log", "ac");
+    tree.write("3/a1.log", "a1");
+    ScanList list;
+    FolderWalker walker;
+    WalkOptions options;
+    options.highSecurity = false;
+    for (const char* folder : {"1/", "2/", "3/"})
+        walker.walk(tree.path(folder), list, options);
+    RowRecorder rows;
+    Progress progress;
+    findByMask(list, {{"*1.log", "a*.log"}, {}}, progress, rows);
+    EXPECT_EQ(rows.pathsOf(ResultKind::ByMask, tree.root()),
+              (std::vector<std::string>{"1/ab.log", "2/ac.log", "3/a1.log"}));
+    findBySize(list, {false, true, true, 1000}, progress, rows);
+    EXPECT_EQ(rows.pathsOf(ResultKind::BySize, tree.root()), std::vector<std::string>{"3/a1.log"});
+}
+
+TEST(OldFinder, OnlyTimesStrictlyBeforeTheCutoffAreOld)
+{
+    TempTree tree;
+    OldOptions options;
+    options.byDays = true;
+    options.days = 10;
+    options.now = std::time(nullptr);
+    const std::time_t cutoff = oldCutoff(options);
+    const std::vector<std::pair<const char*, struct timespec>> files = {
+        {"at-cutoff", {cutoff, 0}}, {"half-second-after", {cutoff, 500'000'000}}, {"nanosecond-before", {cutoff - 1, 999'999'999}}};
+    for (const auto& [name, accessed] : files) {
+        tree.write(name, "x");
+        const struct timespec times[2] = {accessed, {0, UTIME_OMIT}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, tree.path(name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    ScanList list = walkTree(tree);
+    RowRecorder rows;
+    Progress progress;
+    findOld(list, options, progress, rows);
+    EXPECT_EQ(rows.pathsOf(ResultKind::Old, tree.root()), std::vector<std::string>{"nanosecond-before"});
 }

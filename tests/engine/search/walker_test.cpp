@@ -1,4 +1,5 @@
 #include "engine/search/folder_walker.h"
+#include "platform/file_status.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -73,17 +74,47 @@ TEST(FolderWalker, HighSecurityLeavesOutProtectedFiles)
     EXPECT_EQ(walkNames(tree, lowSecurity()).size(), 9u);
 }
 
-TEST(FolderWalker, SystemOwnedFilesAreProtected)
+TEST(FolderWalker, SystemAccountsProtectOnlyFromOtherUsers)
 {
     if (!TempTree::runningAsRoot())
-        GTEST_SKIP() << "needs root to give a file to a system account";
+        GTEST_SKIP() << "needs root to give files to a system account";
+    // A tree unpacked by root: root's own files are ordinary files to root.
     TempTree tree;
-    std::string path = tree.write("owned-by-root.txt", "x");
-    ASSERT_EQ(::lchown(path.c_str(), 0, 0), 0);
+    for (const char* name : {"unpacked/a.txt", "unpacked/b.txt", "mine.txt"})
+        ASSERT_EQ(::lchown(tree.write(name, "x").c_str(), 0, 0), 0);
+    ASSERT_EQ(::lchown(tree.path("unpacked").c_str(), 0, 0), 0);
     WalkOptions high = lowSecurity();
     high.highSecurity = true;
-    EXPECT_TRUE(walkNames(tree, high).empty());
-    EXPECT_EQ(walkNames(tree, lowSecurity()).size(), 1u);
+    ScanList asRoot;
+    FolderWalker rootWalker;
+    EXPECT_EQ(rootWalker.walk(tree.root(), asRoot, high), 3u);
+    EXPECT_EQ(rootWalker.protectedLeftOut(), 0u);
+
+    // To an ordinary user the same files belong to the system and are left out, and counted.
+    tree.write("users.txt", "x");
+    EXPECT_TRUE(TempTree::runAsUser([&] {
+        ScanList list;
+        FolderWalker walker;
+        return walker.walk(tree.root(), list, high) == 1 && list[0].name == "users.txt" &&
+               walker.protectedLeftOut() == 3;
+    }));
+    EXPECT_EQ(walkNames(tree, lowSecurity()).size(), 4u);
+}
+
+TEST(FileStatus, TheSystemsOwnFoldersHoldSystemFiles)
+{
+    struct stat mine {};
+    mine.st_uid = ::geteuid();
+    mine.st_mode = S_IFREG | 0644;
+    for (auto [folder, name] : std::vector<std::pair<const char*, const char*>>{
+             {"/usr/lib/", "libc.so"}, {"/etc/", "passwd"}, {"/lib64/", "ld.so"}, {"/var/log/", "syslog"},
+             {"/", "boot"}, {"/", "var"}, {"/opt/app/", "run"}, {"/sbin/", "init"}, {"/bin/", "sh"}})
+        EXPECT_TRUE(platform::isSystemFile(mine, folder, name)) << folder << name;
+    for (auto [folder, name] : std::vector<std::pair<const char*, const char*>>{
+             {"/var/tmp/", "scratch"}, {"/var/", "tmp"}, {"/home/u/usr/", "x"}, {"/tmp/etc/", "x"}, {"/", "tmp"},
+             {"/srv/", "data"}})
+        EXPECT_FALSE(platform::isSystemFile(mine, folder, name)) << folder << name;
+    EXPECT_TRUE(platform::statPath("/etc/passwd")->attributes & attr::System);
 }
 
 TEST(FolderWalker, FoldersPrecedeTheirContentsAndRecursionIsOptional)

@@ -194,8 +194,8 @@ TEST_F(SearchSettingsTest, OutOfRangeValuesAreBroughtIntoRange)
     SearchSettings s = loaded();
     EXPECT_EQ(s.fundDuplicatesMode, 5);  // kept: the finder treats it as its own case
     EXPECT_EQ(s.lessThen, 1);
-    EXPECT_EQ(s.days, 0);
-    EXPECT_EQ(s.months, 12);
+    EXPECT_EQ(s.days, -4);    // the age limits are the user's, kept as stored
+    EXPECT_EQ(s.months, 40);
     EXPECT_EQ(s.view.bkColor, 0x123456u);
     EXPECT_EQ(s.priority, 2);
     EXPECT_EQ(s.securityLevel, 1);
