@@ -1,7 +1,7 @@
-#include "engine/results/file_transfer.h"
+#include "engine/operations/file_transfer.h"
 
-#include "engine/results/file_operations_tree.h"
-#include "engine/results/own_delete.h"
+#include "engine/operations/file_operations_tree.h"
+#include "engine/operations/own_delete.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

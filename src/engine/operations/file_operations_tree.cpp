@@ -1,4 +1,4 @@
-#include "engine/results/file_operations_tree.h"
+#include "engine/operations/file_operations_tree.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "engine/results/own_delete.h"
+#include "engine/operations/own_delete.h"
 
-#include "engine/results/file_operations_tree.h"
+#include "engine/operations/file_operations_tree.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

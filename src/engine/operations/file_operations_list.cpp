@@ -1,6 +1,6 @@
-#include "engine/results/file_operations.h"
+#include "engine/operations/file_operations.h"
 
-#include "engine/results/own_delete.h"
+#include "engine/operations/own_delete.h"
 #include "engine/texts.h"
 #include "platform/compression.h"
 #include "platform/file_status.h"

@@ -3,8 +3,8 @@
 // Helpers for the file-operation tests: scripted answers instead of dialogs
 // and a progress that records and cancels on cue.
 
-#include "engine/results/file_operations_mounts.h"
-#include "engine/results/operation_prompts.h"
+#include "engine/operations/file_operations_mounts.h"
+#include "engine/operations/operation_prompts.h"
 #include "engine/results/result_list.h"
 #include "platform/file_status.h"
 
