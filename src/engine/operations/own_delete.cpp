@@ -1,12 +1,15 @@
 #include "engine/operations/own_delete.h"
 
 #include "engine/operations/file_operations_tree.h"
+#include "platform/file_status.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
+#include <tuple>
 
 namespace dw {
 
@@ -24,18 +27,64 @@ struct Frame {
 
 // A folder that got u+rwx from us, to get its mode back if it survives.
 struct LentMode {
-    std::string path;
-    struct stat st;
+    Fd fd;
+    mode_t mode;
 };
 
+// The listed items of a folder-contents delete, found by what they were
+// when listed: device, inode and name.
+class ListedItems {
+public:
+    explicit ListedItems(const FolderContents& contents) : deleted_(contents.items.size(), false)
+    {
+        for (std::size_t i = 0; i < contents.items.size(); ++i) {
+            const auto& item = contents.items[i];
+            index_[keyOf(fileNameOf(item.path), item.st)].push_back(i);
+            kept_.push_back(item.kept);
+        }
+    }
+    // The item `entry` still is, or npos when it is none of them.
+    std::size_t find(const Entry& entry) const
+    {
+        auto it = index_.find(keyOf(entry.name, entry.st));
+        if (it == index_.end())
+            return npos;
+        for (std::size_t i : it->second)
+            if (!deleted_[i])
+                return i;
+        return npos;
+    }
+    bool mayDelete(std::size_t i) const { return i != npos && !kept_[i]; }
+    void markDeleted(std::size_t i) { deleted_[i] = true; }
+    std::vector<bool> takeDeleted() { return std::move(deleted_); }
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+private:
+    using Key = std::tuple<std::uint64_t, std::uint64_t, std::string>;
+    static Key keyOf(std::string_view name, const struct stat& st)
+    {
+        return {st.st_dev, st.st_ino, std::string(name)};
+    }
+    std::map<Key, std::vector<std::size_t>> index_;
+    std::vector<bool> kept_;
+    std::vector<bool> deleted_;
+};
+
+// Deletes a folder through handles: the whole of it, or (with `listed`)
+// only the listed items inside it.
 class TreeDeleter {
 public:
-    TreeDeleter(const std::string& path, Progress* progress) : path_(path), progress_(progress) {}
+    TreeDeleter(const std::string& path, Progress* progress, ListedItems* listed)
+        : path_(path), progress_(progress), listed_(listed)
+    {
+    }
     ~TreeDeleter() { restoreModes(); }
     TreeDeleter(const TreeDeleter&) = delete;
     TreeDeleter& operator=(const TreeDeleter&) = delete;
 
-    DeleteOutcome run();
+    // Deletes the entry `entry` found for `path_` (with `listed`: what is in it).
+    DeleteOutcome run(SourceEntry& entry);
 
 private:
     bool cancelled() const { return progress_ && progress_->cancelled(); }
@@ -44,50 +93,72 @@ private:
         if (progress_)
             progress_->setFolder(text);
     }
+    // Whether an entry of the tree is ours to delete (to enter, for a folder).
+    std::size_t listedItem(const Entry& entry) const
+    {
+        return listed_ ? listed_->find(entry) : ListedItems::npos;
+    }
+    bool mayEnter(const Entry& entry) const { return !listed_ || listedItem(entry) != ListedItems::npos; }
+    bool mayDelete(const Entry& entry) const { return !listed_ || listed_->mayDelete(listedItem(entry)); }
+    // Removes `entry` of the open folder `folderFd`; true when it is gone.
+    bool remove(int folderFd, const Entry& entry, bool folder);
     // Opens a folder of the tree, lending u+rwx to one of our own that
-    // needs it; invalid when it cannot be opened or lies on another mount.
-    Fd enter(int parentFd, const std::string& parentPath, const Entry& entry);
-    // The top folder as the first frame of a walk; false when it is gone
-    // (`exists` tells) or cannot be entered and listed.
-    bool openTop(Frame& top, bool& exists);
+    // needs it; invalid when it cannot be opened, is not the entry listed
+    // or lies on another mount.
+    Fd enter(int parentFd, const Entry& entry);
+    // The top folder as the first frame of a walk; false when it is not
+    // the folder found at the start or cannot be entered and listed.
+    bool openTop(Frame& top);
     DeleteOutcome deleteFiles();
     DeleteOutcome removeFolders();
     void restoreModes();
 
     std::string path_;
     Progress* progress_;
+    ListedItems* listed_;
     Fd parent_;
-    std::string name_;
+    Entry top_;
     tree::MountKey mount_;
     std::vector<LentMode> lent_;
 };
 
-Fd TreeDeleter::enter(int parentFd, const std::string& parentPath, const Entry& entry)
+bool TreeDeleter::remove(int folderFd, const Entry& entry, bool folder)
+{
+    const std::size_t item = listedItem(entry);
+    if (::unlinkat(folderFd, entry.name.c_str(), folder ? AT_REMOVEDIR : 0) != 0 && errno != ENOENT)
+        return false;
+    if (listed_) {
+        listed_->markDeleted(item);
+        if (progress_)
+            progress_->step();
+    }
+    return true;
+}
+
+Fd TreeDeleter::enter(int parentFd, const Entry& entry)
 {
     tree::MountKey key;
     if (!tree::mountKeyOf(parentFd, entry.name, key) || tree::crossesMount(mount_, key))
         return {};
     const uid_t me = ::geteuid();
-    if (me != 0 && entry.st.st_uid == me && (entry.st.st_mode & S_IRWXU) != S_IRWXU) {
-        mode_t mode = (entry.st.st_mode & 07777) | S_IRWXU;
-        if (::fchmodat(parentFd, entry.name.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0)
-            lent_.push_back({tree::joinPath(parentPath, entry.name), entry.st});
+    const mode_t mode = entry.st.st_mode & 07777;
+    bool lend = me != 0 && entry.st.st_uid == me && (mode & S_IRWXU) != S_IRWXU;
+    if (lend && ::fchmodat(parentFd, entry.name.c_str(), mode | S_IRWXU, AT_SYMLINK_NOFOLLOW) != 0)
+        lend = false;
+    Fd fd = tree::openSameFolder(parentFd, entry.name, entry.st);
+    if (lend) {
+        if (fd.valid())
+            lent_.push_back({Fd(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0)), mode});
+        else
+            (void)::fchmodat(parentFd, entry.name.c_str(), mode, AT_SYMLINK_NOFOLLOW);
     }
-    Fd fd = tree::openFolder(parentFd, entry.name);
-    struct stat st {};
-    if (fd.valid() && (::fstat(fd.get(), &st) != 0 || st.st_dev != entry.st.st_dev ||
-                       st.st_ino != entry.st.st_ino))
-        return {};  // swapped since it was listed
     return fd;
 }
 
-bool TreeDeleter::openTop(Frame& top, bool& exists)
+bool TreeDeleter::openTop(Frame& top)
 {
-    Entry entry{name_, {}};
-    exists = ::fstatat(parent_.get(), name_.c_str(), &entry.st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (!exists)
-        return false;
-    top.fd = enter(parent_.get(), path_.substr(0, path_.size() - name_.size()), entry);
+    // The top folder itself is not lent a mode: it is the user's choice as it is.
+    top.fd = tree::openSameFolder(parent_.get(), top_.name, top_.st);
     top.path = path_;
     return top.fd.valid() && tree::readEntries(top.fd.get(), top.entries);
 }
@@ -95,10 +166,9 @@ bool TreeDeleter::openTop(Frame& top, bool& exists)
 DeleteOutcome TreeDeleter::deleteFiles()
 {
     std::vector<Frame> frames(1);
-    bool exists = false;
-    if (!openTop(frames[0], exists))
-        return exists ? DeleteOutcome::Deleted   // nothing to empty; removing the folder decides
-                      : DeleteOutcome::Failed;
+    if (!openTop(frames[0]))
+        return listed_ ? DeleteOutcome::Failed
+                       : DeleteOutcome::Deleted;  // nothing to empty; removing the folder decides
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.entries.size()) {
@@ -108,18 +178,23 @@ DeleteOutcome TreeDeleter::deleteFiles()
         const Entry& entry = frame.entries[frame.next++];
         std::string full = tree::joinPath(frame.path, entry.name);
         if (S_ISDIR(entry.st.st_mode)) {
+            if (!mayEnter(entry))
+                continue;
             Frame child;
-            child.fd = enter(frame.fd.get(), frame.path, entry);
+            child.fd = enter(frame.fd.get(), entry);
             child.path = std::move(full);
             // A folder that cannot be listed stays, as removing it will show.
             if (child.fd.valid() && tree::readEntries(child.fd.get(), child.entries))
                 frames.push_back(std::move(child));
             continue;
         }
+        if (!mayDelete(entry))
+            continue;
         if (cancelled())
             return DeleteOutcome::Cancelled;
         show(full);
-        if (::unlinkat(frame.fd.get(), entry.name.c_str(), 0) != 0 && errno != ENOENT)
+        // Only the whole-folder delete gives up at a file; the listed items are each on their own.
+        if (!remove(frame.fd.get(), entry, false) && !listed_)
             return DeleteOutcome::Failed;
     }
     return DeleteOutcome::Deleted;
@@ -130,12 +205,8 @@ DeleteOutcome TreeDeleter::removeFolders()
     // Depth first again, each folder removed once its own folders are done,
     // so the deepest go first and the top folder last.
     std::vector<Frame> frames(1);
-    bool exists = false;
-    if (!openTop(frames[0], exists)) {
-        if (!exists)
-            return DeleteOutcome::Deleted;
+    if (!openTop(frames[0]))
         frames.clear();
-    }
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.entries.size()) {
@@ -146,15 +217,16 @@ DeleteOutcome TreeDeleter::removeFolders()
                 if (cancelled())
                     return DeleteOutcome::Cancelled;
                 show(tree::joinPath(parent.path, done.name));
-                (void)::unlinkat(parent.fd.get(), done.name.c_str(), AT_REMOVEDIR);
+                if (mayDelete(done))
+                    (void)remove(parent.fd.get(), done, true);
             }
             continue;
         }
         const Entry& entry = frame.entries[frame.next++];
-        if (!S_ISDIR(entry.st.st_mode))
+        if (!S_ISDIR(entry.st.st_mode) || !mayEnter(entry))
             continue;
         Frame child;
-        child.fd = enter(frame.fd.get(), frame.path, entry);
+        child.fd = enter(frame.fd.get(), entry);
         child.path = tree::joinPath(frame.path, entry.name);
         if (child.fd.valid() && tree::readEntries(child.fd.get(), child.entries)) {
             frames.push_back(std::move(child));
@@ -163,50 +235,53 @@ DeleteOutcome TreeDeleter::removeFolders()
         // Not listable (or a mount point, which the kernel keeps): an empty one still goes.
         if (cancelled())
             return DeleteOutcome::Cancelled;
-        (void)::unlinkat(frame.fd.get(), entry.name.c_str(), AT_REMOVEDIR);
+        if (mayDelete(entry))
+            (void)remove(frame.fd.get(), entry, true);
     }
+    if (listed_)
+        return DeleteOutcome::Deleted;  // the folder itself stays
     if (cancelled())
         return DeleteOutcome::Cancelled;
     show(path_);
-    if (::unlinkat(parent_.get(), name_.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+    struct stat now {};
+    if (::fstatat(parent_.get(), top_.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+    if (now.st_dev != top_.st.st_dev || now.st_ino != top_.st.st_ino)
+        return DeleteOutcome::Failed;  // another folder took its name meanwhile
+    if (::unlinkat(parent_.get(), top_.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
         return DeleteOutcome::Failed;
     return DeleteOutcome::Deleted;
 }
 
 void TreeDeleter::restoreModes()
 {
-    for (auto it = lent_.rbegin(); it != lent_.rend(); ++it) {
-        struct stat st {};
-        if (::lstat(it->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-            st.st_ino == it->st.st_ino && st.st_dev == it->st.st_dev)
-            (void)::fchmodat(AT_FDCWD, it->path.c_str(), it->st.st_mode & 07777,
-                             AT_SYMLINK_NOFOLLOW);
-    }
+    // Through the folders' own handles: a path could name something else by now.
+    for (auto it = lent_.rbegin(); it != lent_.rend(); ++it)
+        if (it->fd.valid())
+            (void)::fchmod(it->fd.get(), it->mode);
     lent_.clear();
 }
 
-DeleteOutcome TreeDeleter::run()
+DeleteOutcome TreeDeleter::run(SourceEntry& entry)
 {
-    parent_ = tree::openParent(path_, name_);
-    if (!parent_.valid())
-        return errno == ENOENT ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
-    struct stat st {};
-    if (::fstatat(parent_.get(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
-    if (!S_ISDIR(st.st_mode)) {
+    parent_ = std::move(entry.folder);
+    top_.name = entry.name;
+    top_.st = entry.st;
+    if (!S_ISDIR(top_.st.st_mode)) {
+        if (listed_)
+            return DeleteOutcome::Failed;
         if (cancelled())
             return DeleteOutcome::Cancelled;
         show(path_);
-        if (::unlinkat(parent_.get(), name_.c_str(), 0) != 0 && errno != ENOENT)
-            return DeleteOutcome::Failed;
-        return DeleteOutcome::Deleted;
+        return remove(parent_.get(), top_, false) ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
     }
-    // A whole mounted file system is not what deleting a folder means.
-    if (!tree::mountKeyOf(parent_.get(), name_, mount_) || mount_.mountRoot)
+    if (!tree::mountKeyOf(parent_.get(), top_.name, mount_))
         return DeleteOutcome::Failed;
-    tree::MountKey parentMount;
-    if (tree::mountKeyOf(parent_.get(), "", parentMount) && tree::crossesMount(parentMount, mount_))
-        return DeleteOutcome::Failed;
+    if (listed_) {
+        mount_.mountRoot = false;  // a mount point's contents may be emptied, not its neighbours
+    } else if (tree::isMountRootAt(parent_.get(), top_.name)) {
+        return DeleteOutcome::Failed;  // a whole mounted file system is not what deleting a folder means
+    }
     DeleteOutcome outcome = deleteFiles();
     if (outcome != DeleteOutcome::Deleted)
         return outcome;
@@ -222,68 +297,106 @@ std::string withoutTrailingSlash(std::string path)
     return path;
 }
 
-DeleteOutcome deletePermanently(const std::string& path, Progress* progress)
+bool isOtherSystemAccount(uid_t uid)
 {
-    std::string clean = withoutTrailingSlash(path);
-    if (clean.empty() || clean == "/")
-        return DeleteOutcome::Failed;
-    TreeDeleter deleter(clean, progress);
-    return deleter.run();
+    return uid < platform::systemUidLimit() && uid != ::geteuid();
 }
 
-std::vector<std::string> listFolderContents(const std::string& folder)
+DeleteOutcome deletePermanently(const std::string& path, Progress* progress,
+                                const SourceIdentity& expected)
 {
-    std::vector<std::string> paths;
-    std::string top = withoutTrailingSlash(folder);
+    SourceEntry entry;
+    switch (findSource(path, expected, entry)) {
+    case SourceState::Gone:
+        return DeleteOutcome::Deleted;
+    case SourceState::Refused:
+        return DeleteOutcome::Failed;
+    case SourceState::Found:
+        break;
+    }
+    TreeDeleter deleter(withoutTrailingSlash(path), progress, nullptr);
+    return deleter.run(entry);
+}
+
+bool listFolderContents(const std::string& folder, const SourceIdentity& expected,
+                        FolderContents& contents)
+{
+    contents = {};
+    SourceEntry top;
+    if (findSource(folder, expected, top) != SourceState::Found || !S_ISDIR(top.st.st_mode))
+        return false;
+    contents.folder = withoutTrailingSlash(folder);
+    contents.folderSt = top.st;
     Frame first;
-    first.fd = tree::openFolder(AT_FDCWD, top);
-    first.path = top;
+    first.fd = tree::openSameFolder(top.folder.get(), top.name, top.st);
+    first.path = contents.folder;
     tree::MountKey mount;
-    if (!first.fd.valid() || !tree::mountKeyOf(first.fd.get(), "", mount))
-        return paths;
+    if (!first.fd.valid() || !tree::mountKeyOf(first.fd.get(), "", mount) ||
+        !tree::readEntries(first.fd.get(), first.entries))
+        return false;
     mount.mountRoot = false;  // the folder itself may be a mount root; its contents are listed
-    if (!tree::readEntries(first.fd.get(), first.entries))
-        return paths;
+    // The open folders' items, to keep a folder when something inside it stays.
+    std::vector<std::size_t> openItems;
+    auto keepUpwards = [&] {
+        for (std::size_t item : openItems)
+            contents.items[item].kept = true;
+    };
     std::vector<Frame> frames;
     frames.push_back(std::move(first));
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (frame.next >= frame.entries.size()) {
             frames.pop_back();
+            if (!openItems.empty())
+                openItems.pop_back();
             continue;
         }
         const Entry& entry = frame.entries[frame.next++];
         std::string full = tree::joinPath(frame.path, entry.name);
-        if (!S_ISDIR(entry.st.st_mode)) {
-            paths.push_back(std::move(full));
-            continue;
+        if (S_ISDIR(entry.st.st_mode)) {
+            tree::MountKey key;
+            if (!tree::mountKeyOf(frame.fd.get(), entry.name, key) || tree::crossesMount(mount, key)) {
+                keepUpwards();  // a mount point cannot go, nor can what holds it
+                continue;
+            }
         }
-        tree::MountKey key;
-        if (!tree::mountKeyOf(frame.fd.get(), entry.name, key) || tree::crossesMount(mount, key))
+        contents.items.push_back({full, entry.st, isOtherSystemAccount(entry.st.st_uid)});
+        if (contents.items.back().kept)
+            keepUpwards();
+        if (!S_ISDIR(entry.st.st_mode))
             continue;
-        paths.push_back(full);
         Frame child;
-        child.fd = tree::openFolder(frame.fd.get(), entry.name);
+        child.fd = tree::openSameFolder(frame.fd.get(), entry.name, entry.st);
         child.path = std::move(full);
-        if (child.fd.valid() && tree::readEntries(child.fd.get(), child.entries))
+        if (child.fd.valid() && tree::readEntries(child.fd.get(), child.entries)) {
+            openItems.push_back(contents.items.size() - 1);
             frames.push_back(std::move(child));
+        }
     }
+    return true;
+}
+
+std::vector<std::string> listFolderContents(const std::string& folder)
+{
+    FolderContents contents;
+    std::vector<std::string> paths;
+    if (listFolderContents(folder, {}, contents))
+        for (const auto& item : contents.items)
+            paths.push_back(item.path);
     return paths;
 }
 
-bool isMountRoot(const std::string& path)
+ContentsDeleted deleteFolderContentsOf(const FolderContents& contents, Progress* progress)
 {
-    std::string clean = withoutTrailingSlash(path);
-    if (clean == "/")
-        return true;
-    std::string name;
-    Fd parent = tree::openParent(clean, name);
-    tree::MountKey self;
-    tree::MountKey outer;
-    if (!parent.valid() || !tree::mountKeyOf(parent.get(), name, self) ||
-        !tree::mountKeyOf(parent.get(), "", outer))
-        return false;
-    return self.mountRoot || tree::crossesMount(outer, self);
+    ListedItems listed(contents);
+    ContentsDeleted result;
+    SourceEntry top;
+    if (findSource(contents.folder, SourceIdentity::of(contents.folderSt), top) == SourceState::Found) {
+        TreeDeleter deleter(contents.folder, progress, &listed);
+        result.cancelled = deleter.run(top) == DeleteOutcome::Cancelled;
+    }
+    result.deleted = listed.takeDeleted();
+    return result;
 }
 
 }  // namespace dw
