@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -162,7 +163,8 @@ OperationReport FileOperations::deleteFolderContents(ResultList& list,
         FolderContents contents;
         if (!listFolderContents(row.path, SourceIdentity::of(row), contents)) {
             SourceEntry entry;
-            if (findSource(row.path, SourceIdentity::of(row), entry) == SourceState::Refused)
+            if (findSource(row.path, SourceIdentity::of(row), entry) == SourceState::Refused &&
+                std::find(refused.begin(), refused.end(), row.path) == refused.end())
                 refused.push_back(row.path);
             return;
         }
