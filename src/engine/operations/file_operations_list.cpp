@@ -247,7 +247,8 @@ std::size_t FileOperations::compressChecked(ResultList& list, Progress& progress
         progress.setFolder(list.row(i).path);
         SourceEntry entry;
         platform::CompressResult result;
-        if (findSource(list.row(i).path, SourceIdentity::of(list.row(i)), entry) == SourceState::Found)
+        const SourceIdentity expected = SourceIdentity::of(list.row(i));
+        if (findSource(list.row(i).path, expected, entry) == SourceState::Found)
             result = platform::compressFileAt(entry.folder.get(), entry.name, entry.st);
         if (result.status == platform::CompressStatus::Compressed) {
             list.setTextColour(i, kCompressedRowColour);

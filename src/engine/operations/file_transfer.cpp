@@ -245,7 +245,8 @@ TransferOutcome Transfer::copyFolder(const Folder& from, const Entry& entry, con
             continue;
         tree::MountKey key;
         if (parentRecord && S_ISDIR(child.st.st_mode) &&
-            (!tree::mountKeyOf(source.get(), child.name, key) || tree::crossesMount(sourceMount_, key))) {
+            (!tree::mountKeyOf(source.get(), child.name, key) ||
+             tree::crossesMount(sourceMount_, key))) {
             outcome = worse(outcome, TransferOutcome::Failed);  // a mount inside is never moved
             continue;
         }
@@ -294,7 +295,8 @@ TransferOutcome Transfer::copyLeaf(const Folder& from, const Entry& entry, const
             return copied == copy::Copied::Cancelled ? TransferOutcome::Cancelled
                                                      : TransferOutcome::Failed;
         }
-        if (copy::placeEntry(to.fd, temporary, to.fd, entry.name, replacing) != copy::Placed::Done) {
+        if (copy::placeEntry(to.fd, temporary, to.fd, entry.name, replacing) !=
+            copy::Placed::Done) {
             (void)::unlinkat(to.fd, temporary.c_str(), 0);
             return TransferOutcome::Failed;
         }

@@ -98,8 +98,14 @@ private:
     {
         return listed_ ? listed_->find(entry) : ListedItems::npos;
     }
-    bool mayEnter(const Entry& entry) const { return !listed_ || listedItem(entry) != ListedItems::npos; }
-    bool mayDelete(const Entry& entry) const { return !listed_ || listed_->mayDelete(listedItem(entry)); }
+    bool mayEnter(const Entry& entry) const
+    {
+        return !listed_ || listedItem(entry) != ListedItems::npos;
+    }
+    bool mayDelete(const Entry& entry) const
+    {
+        return !listed_ || listed_->mayDelete(listedItem(entry));
+    }
     // Removes `entry` of the open folder `folderFd`; true when it is gone.
     bool remove(int folderFd, const Entry& entry, bool folder);
     // Opens a folder of the tree, lending u+rwx to one of our own that
@@ -280,7 +286,8 @@ DeleteOutcome TreeDeleter::run(SourceEntry& entry)
     if (listed_) {
         mount_.mountRoot = false;  // a mount point's contents may be emptied, not its neighbours
     } else if (tree::isMountRootAt(parent_.get(), top_.name)) {
-        return DeleteOutcome::Failed;  // a whole mounted file system is not what deleting a folder means
+        // A whole mounted file system is not what deleting a folder means.
+        return DeleteOutcome::Failed;
     }
     DeleteOutcome outcome = deleteFiles();
     if (outcome != DeleteOutcome::Deleted)
@@ -355,7 +362,8 @@ bool listFolderContents(const std::string& folder, const SourceIdentity& expecte
         std::string full = tree::joinPath(frame.path, entry.name);
         if (S_ISDIR(entry.st.st_mode)) {
             tree::MountKey key;
-            if (!tree::mountKeyOf(frame.fd.get(), entry.name, key) || tree::crossesMount(mount, key)) {
+            if (!tree::mountKeyOf(frame.fd.get(), entry.name, key) ||
+                tree::crossesMount(mount, key)) {
                 keepUpwards();  // a mount point cannot go, nor can what holds it
                 continue;
             }
@@ -391,7 +399,8 @@ ContentsDeleted deleteFolderContentsOf(const FolderContents& contents, Progress*
     ListedItems listed(contents);
     ContentsDeleted result;
     SourceEntry top;
-    if (findSource(contents.folder, SourceIdentity::of(contents.folderSt), top) == SourceState::Found) {
+    const SourceIdentity folder = SourceIdentity::of(contents.folderSt);
+    if (findSource(contents.folder, folder, top) == SourceState::Found) {
         TreeDeleter deleter(contents.folder, progress, &listed);
         result.cancelled = deleter.run(top) == DeleteOutcome::Cancelled;
     }

@@ -72,7 +72,8 @@ TEST_F(TransferRaces, ATargetThatAppearsDuringTheCopyIsNeverOverwritten)
     prompts.replaceAnswers = {Conflict::Replace};
 
     auto report = operations.copyChecked(list);
-    EXPECT_EQ(report.left, (std::vector<std::string>{tree.path("src/1.txt"), tree.path("src/2.txt")}));
+    const std::vector<std::string> both = {tree.path("src/1.txt"), tree.path("src/2.txt")};
+    EXPECT_EQ(report.left, both);
     EXPECT_EQ(dwtest::readFile(target + "/1.txt"), "racer 1");
     EXPECT_EQ(dwtest::readFile(target + "/2.txt"), "racer 2");
     EXPECT_TRUE(noPartFiles(target));
