@@ -154,4 +154,27 @@ TEST_F(SwappedLinks, FolderContentsGoThroughTheHandlesThatListedThem)
     EXPECT_EQ(dwtest::readFile(other.path("F/y")), "another y");
 }
 
+TEST_F(SwappedLinks, FolderContentsGoingToTheTrashAreCheckedRightBeforeEach)
+{
+    tree.write("F/B/y", "listed");
+    tree.write("F/x.txt", "x");
+    other.write("B/y", "the link target's y");
+    ResultList folders{ResultKind::Old};
+    addSearchedRow(folders, tree.path("F"));
+    prompts.onQuestion = [&] { swapForLink(tree, "F/B", other.path("B")); };
+    const std::string home = tree.mkdir("home");
+
+    EXPECT_EQ(dwtest::inChildWithHome(home, "", "", [&]() -> std::string {
+                  auto result = operations.deleteFolderContents(folders, 0, dw::SearchSettings{});
+                  const std::vector<std::string> left = {tree.path("F/B"), tree.path("F/B/y")};
+                  if (result.done != 1 || result.left != left)
+                      return "the Trash took what the listing did not name";
+                  return {};
+              }),
+              "");
+    EXPECT_EQ(dwtest::readFile(other.path("B/y")), "the link target's y");
+    EXPECT_FALSE(exists(tree.path("F/x.txt")));
+    EXPECT_TRUE(exists(home + "/.local/share/Trash/files/x.txt"));
+}
+
 }  // namespace
