@@ -81,21 +81,26 @@ CompressStatus compressOpenFile(int fd, const struct stat& st)
 
 CompressResult compressFile(const std::string& path)
 {
-    CompressResult result;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
-        return result;
-    if (!S_ISREG(st.st_mode)) {
+        return {};
+    return compressFileAt(AT_FDCWD, path, st);
+}
+
+CompressResult compressFileAt(int folderFd, const std::string& name, const struct stat& expected)
+{
+    CompressResult result;
+    if (!S_ISREG(expected.st_mode)) {
         result.status = CompressStatus::Unsupported;
         return result;
     }
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor fd(::openat(folderFd, name.c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
         return result;
-    if (!S_ISREG(st.st_mode)) {  // swapped since the lstat
-        result.status = CompressStatus::Unsupported;
-        return result;
-    }
+    if (!S_ISREG(st.st_mode) || st.st_dev != expected.st_dev || st.st_ino != expected.st_ino)
+        return result;  // swapped since it was looked at
     result.status = compressOpenFile(fd.get(), st);
     struct stat after {};
     if (::fstat(fd.get(), &after) == 0)

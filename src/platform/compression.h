@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 
@@ -25,5 +27,8 @@ struct CompressResult {
 // followed. A file without its owner write bit gets it for the work and
 // its mode back afterwards, whatever happens.
 CompressResult compressFile(const std::string& path);
+// The same for the entry `name` of the open folder `folderFd`, which must
+// still be the file `expected` describes (device and inode); Failed if not.
+CompressResult compressFileAt(int folderFd, const std::string& name, const struct stat& expected);
 
 }  // namespace dw::platform

@@ -1,9 +1,14 @@
 #include "platform/safe_path.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <string>
 
 namespace dw::platform {
 
@@ -34,6 +39,24 @@ bool forEachComponent(std::string_view path, Visit&& visit) {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+// One openat2() call with RESOLVE_NO_SYMLINKS where the kernel has it.
+// Returns -1 with errno set when the kernel refused the path for a reason
+// the component walk would find too, and -2 when only the walk can tell
+// (no openat2, a seccomp filter, a path longer than PATH_MAX).
+int openFolderAtOnce(const std::string& path) {
+    struct open_how how {};
+    how.flags = static_cast<std::uint64_t>(kFolderFlags);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    long fd = ::syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+    if (fd >= 0) return static_cast<int>(fd);
+    switch (errno) {
+    case ENOSYS: case EPERM: case E2BIG: case EINVAL: case ENAMETOOLONG: case EAGAIN:
+        return -2;
+    default:
+        return -1;
+    }
+}
+
 }  // namespace
 
 bool isCleanAbsolutePath(std::string_view path) {
@@ -51,6 +74,14 @@ UniqueFd openFolderNoFollow(std::string_view path, int& error) {
     if (!isCleanAbsolutePath(path)) {
         error = EINVAL;
         return {};
+    }
+    if (path.size() < PATH_MAX) {
+        int fd = openFolderAtOnce(std::string(path));
+        if (fd >= 0) return UniqueFd(fd);
+        if (fd == -1) {
+            error = errno;
+            return {};
+        }
     }
     UniqueFd current(::open("/", kFolderFlags));
     if (!current.valid()) {

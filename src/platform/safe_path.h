@@ -33,7 +33,8 @@ bool isCleanAbsolutePath(std::string_view path);
 // Opens the folder `path` (clean and absolute) walking from "/" one
 // component at a time with O_NOFOLLOW|O_DIRECTORY, so a symbolic link
 // anywhere on the way fails instead of being followed. Mount points on the
-// way are entered. Works for paths of any length. On failure returns an
+// way are entered; one openat2(RESOLVE_NO_SYMLINKS) call does it where the
+// kernel allows. Works for paths of any length. On failure returns an
 // invalid fd and sets `error` to the errno (EINVAL for an unclean path).
 UniqueFd openFolderNoFollow(std::string_view path, int& error);
 

@@ -1,6 +1,6 @@
 #include "platform/trash.h"
 
-#include "engine/results/file_operations_mounts.h"
+#include "engine/operations/file_operations_mounts.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>

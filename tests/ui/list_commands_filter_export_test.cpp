@@ -1,4 +1,4 @@
-#include "engine/results/file_operations_mounts.h"
+#include "engine/operations/file_operations_mounts.h"
 #include "engine/results/text_export.h"
 #include "list_commands_fixture.h"
 

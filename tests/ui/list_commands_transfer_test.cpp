@@ -1,4 +1,4 @@
-#include "engine/results/file_operations_fixtures.h"
+#include "engine/operations/file_operations_fixtures.h"
 #include "list_commands_fixture.h"
 #include "ui/search/progress_dialog.h"
 

@@ -120,6 +120,8 @@ bool ResultList::addRow(const FileEntry& entry, Colour backColour, Colour textCo
                                group, compressed, sizeOnDisk);
     row.lastAccessNs = entry.lastAccessNs;
     row.accessedText = dateText(entry.lastAccessNs);
+    row.device = entry.device;
+    row.inode = entry.inode;
     return true;
 }
 

@@ -36,6 +36,10 @@ struct ResultRow {
     mutable std::string typeText;
     mutable bool typeKnown = false;
     std::uint32_t group = 0;   // duplicate group, from 1; 0 elsewhere
+    // The file the search found (st_dev, st_ino); 0 when unknown, as for a
+    // row read from a session. The file operations act only on this file.
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
     bool checked = false;
     bool hidden() const { return (attributes & attr::Hidden) != 0; }
     bool isFolder() const { return (attributes & attr::Folder) != 0; }

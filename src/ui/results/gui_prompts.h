@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/results/operation_prompts.h"
+#include "engine/operations/operation_prompts.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 
 // What the results list's file commands share between its two source files.
 
-#include "engine/results/file_operations.h"
+#include "engine/operations/file_operations.h"
 #include "ui/results/gui_prompts.h"
 #include "ui/results/results_list_ctrl.h"
 #include "ui/search/progress_dialog.h"

@@ -1,9 +1,9 @@
-#include "engine/results/file_operations.h"
+#include "engine/operations/file_operations.h"
 
-#include "engine/results/file_transfer.h"
-#include "engine/results/own_delete.h"
+#include "engine/operations/file_operations_tree.h"
+#include "engine/operations/file_transfer.h"
+#include "engine/operations/own_delete.h"
 #include "engine/texts.h"
-#include "platform/file_status.h"
 #include "platform/trash.h"
 
 namespace dw {
@@ -11,13 +11,19 @@ namespace dw {
 void FileOperations::clear()
 {
     sources_.clear();
+    identities_.clear();
+    refused_.clear();
     destinations_.clear();
     operation_ = FileOperation::Delete;
     toRecycleBin_ = false;
     prepared_ = false;
 }
 
-void FileOperations::addSource(const std::string& path) { sources_.push_back(path); }
+void FileOperations::addSource(const std::string& path, const SourceIdentity& expected)
+{
+    sources_.push_back(path);
+    identities_.push_back(expected);
+}
 
 void FileOperations::addDestination(const std::string& path) { destinations_.push_back(path); }
 
@@ -76,15 +82,15 @@ namespace {
 
 enum class SourceResult { Done, Left, Cancelled };
 
-// Runs `act` on each source in order, stepping the progress: what `act`
-// could not do stays in the report's list, and a cancel leaves every source
-// from there on untouched.
+// Runs `act` on each source (by its index) in order, stepping the progress:
+// what `act` could not do stays in the report's list, and a cancel leaves
+// every source from there on untouched.
 template <typename Act>
 void forEachSource(const std::vector<std::string>& sources, Progress& progress, OperationReport& report,
                    Act act)
 {
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        SourceResult result = progress.cancelled() ? SourceResult::Cancelled : act(sources[i]);
+        SourceResult result = progress.cancelled() ? SourceResult::Cancelled : act(i);
         if (result == SourceResult::Cancelled) {
             report.cancelled = true;
             report.left.insert(report.left.end(), sources.begin() + static_cast<std::ptrdiff_t>(i), sources.end());
@@ -121,8 +127,9 @@ OperationReport FileOperations::deleteOwn()
         return report;
     report.ran = true;
     Progress& progress = startProgress(text::DeleteCaption, "");
-    forEachSource(sources_, progress, report,
-                  [&](const std::string& path) { return resultOf(deletePermanently(path, &progress)); });
+    forEachSource(sources_, progress, report, [&](std::size_t i) {
+        return resultOf(deletePermanently(sources_[i], &progress, identities_[i]));
+    });
     return report;
 }
 
@@ -134,11 +141,20 @@ OperationReport FileOperations::deleteToTrash()
     report.ran = true;
     Progress& progress = startProgress(text::DeleteCaption, text::TrashPhase);
     std::optional<OperationPrompts::NoTrash> always;  // "delete all" or "skip all"
-    forEachSource(sources_, progress, report, [&](const std::string& path) {
+    forEachSource(sources_, progress, report, [&](std::size_t i) {
+        const std::string& path = sources_[i];
         progress.setFolder(path);
-        if (!platform::statPath(path))
+        // The Trash takes a path: it is checked right before it is handed over.
+        SourceEntry entry;
+        switch (findSource(path, identities_[i], entry)) {
+        case SourceState::Gone:
             return SourceResult::Done;  // went with a folder listed before it, or before we came
-        if (isMountRoot(path))
+        case SourceState::Refused:
+            return SourceResult::Left;
+        case SourceState::Found:
+            break;
+        }
+        if (tree::isMountRootAt(entry.folder.get(), entry.name))
             return SourceResult::Left;  // a whole file system is never trashed
         switch (platform::moveToTrash(path)) {
         case platform::TrashResult::Trashed:
@@ -158,7 +174,7 @@ OperationReport FileOperations::deleteToTrash()
             return SourceResult::Cancelled;
         if (answer == OperationPrompts::NoTrash::Skip)
             return SourceResult::Left;
-        return resultOf(deletePermanently(path, &progress));
+        return resultOf(deletePermanently(path, &progress, identities_[i]));
     });
     return report;
 }
@@ -171,8 +187,9 @@ OperationReport FileOperations::transfer()
     const auto kind = move ? OperationPrompts::Transfer::Move : OperationPrompts::Transfer::Copy;
     Progress& progress = startProgress(move ? text::MoveCaption : text::CopyCaption, "");
     ConflictResolver conflicts(prompts_);
-    forEachSource(sources_, progress, report, [&](const std::string& path) {
-        switch (transferPath(path, destinations_.front(), kind, conflicts, &progress)) {
+    forEachSource(sources_, progress, report, [&](std::size_t i) {
+        switch (transferPath(sources_[i], destinations_.front(), kind, conflicts, &progress,
+                             identities_[i])) {
         case TransferOutcome::Done:
             return SourceResult::Done;
         case TransferOutcome::Cancelled:
@@ -181,6 +198,31 @@ OperationReport FileOperations::transfer()
             return SourceResult::Left;
         }
     });
+    return report;
+}
+
+OperationReport FileOperations::deleteContentsOwn(const std::vector<FolderContents>& folders)
+{
+    OperationReport report;
+    if (!prompts_.confirmPermanentDelete(sources_.size()))
+        return report;
+    report.ran = true;
+    Progress& progress = startProgress(text::DeleteCaption, "");
+    for (const FolderContents& contents : folders) {
+        ContentsDeleted result;
+        if (!report.cancelled)
+            result = deleteFolderContentsOf(contents, &progress);
+        report.cancelled = report.cancelled || result.cancelled;
+        for (std::size_t i = 0; i < contents.items.size(); ++i) {
+            if (contents.items[i].kept)
+                continue;
+            if (i < result.deleted.size() && result.deleted[i])
+                ++report.done;
+            else
+                report.left.push_back(contents.items[i].path);
+        }
+    }
+    progress.hide();
     return report;
 }
 

@@ -1,4 +1,4 @@
-#include "engine/results/file_operations_tree.h"
+#include "engine/operations/file_operations_tree.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,13 +7,6 @@
 #include <cstring>
 
 namespace dw::tree {
-
-void Fd::reset()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
 
 bool readEntries(int folderFd, std::vector<Entry>& entries)
 {
@@ -47,18 +40,14 @@ Fd openFolder(int parentFd, const std::string& name)
                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
 }
 
-Fd openParent(const std::string& path, std::string& name)
+Fd openSameFolder(int parentFd, const std::string& name, const struct stat& st)
 {
-    auto slash = path.rfind('/');
-    std::string folder;
-    if (slash == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = slash == 0 ? std::string("/") : path.substr(0, slash);
-        name = path.substr(slash + 1);
-    }
-    return Fd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    Fd fd = openFolder(parentFd, name);
+    struct stat now {};
+    if (fd.valid() && (::fstat(fd.get(), &now) != 0 || now.st_dev != st.st_dev ||
+                       now.st_ino != st.st_ino))
+        return {};  // swapped since it was looked at
+    return fd;
 }
 
 bool mountKeyOf(int folderFd, const std::string& name, MountKey& key)
@@ -80,6 +69,15 @@ bool crossesMount(const MountKey& outer, const MountKey& inner)
         return true;
     // A bind mount of the same file system keeps the device; its mount id differs.
     return outer.mountId != 0 && inner.mountId != 0 && outer.mountId != inner.mountId;
+}
+
+bool isMountRootAt(int folderFd, const std::string& name)
+{
+    MountKey self;
+    MountKey outer;
+    if (!mountKeyOf(folderFd, name, self) || !mountKeyOf(folderFd, "", outer))
+        return false;
+    return self.mountRoot || crossesMount(outer, self);
 }
 
 std::string joinPath(const std::string& folder, const std::string& name)

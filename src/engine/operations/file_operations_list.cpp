@@ -1,6 +1,6 @@
-#include "engine/results/file_operations.h"
+#include "engine/operations/file_operations.h"
 
-#include "engine/results/own_delete.h"
+#include "engine/operations/own_delete.h"
 #include "engine/texts.h"
 #include "platform/compression.h"
 #include "platform/file_status.h"
@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -16,29 +17,27 @@ namespace dw {
 
 namespace {
 
-std::string parentOf(const std::string& path)
+// Whether we may remove the entry found as `entry`: its folder must be
+// writable and searchable for us, and if sticky, the file or the folder
+// must be ours. Asks the kernel about the open folder only.
+bool canRemove(const SourceEntry& entry)
 {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-// Whether we may remove `path` from its folder: the folder must be writable
-// and searchable for us, and if sticky, the file or the folder must be ours.
-// Asks the kernel about the folder only; the file itself is never opened.
-bool canRemove(const std::string& path, const platform::FileStatus& status)
-{
-    const std::string parent = parentOf(withoutTrailingSlash(path));
-    if (::faccessat(AT_FDCWD, parent.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    if (::faccessat(entry.folder.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
         return false;
     struct stat folder {};
-    if (::stat(parent.c_str(), &folder) != 0)
+    if (::fstat(entry.folder.get(), &folder) != 0)
         return false;
     const uid_t me = ::geteuid();
-    if ((folder.st_mode & S_ISVTX) && me != 0 && me != status.owner && me != folder.st_uid)
+    if ((folder.st_mode & S_ISVTX) && me != 0 && me != entry.st.st_uid && me != folder.st_uid)
         return false;
     return true;
+}
+
+// Appends `refused` to the report's paths left: refused before anything ran.
+OperationReport withRefused(OperationReport report, std::vector<std::string> refused)
+{
+    report.left.insert(report.left.begin(), refused.begin(), refused.end());
+    return report;
 }
 
 // True when some duplicate group has every one of its rows checked.
@@ -105,29 +104,35 @@ std::uint64_t roundToBlocks(std::uint64_t bytes, std::uint64_t blockSize)
 bool FileOperations::collectCheckedRows(ResultList& list)
 {
     clear();
-    std::vector<std::string> folders;
+    std::vector<std::size_t> folders;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const ResultRow& row = list.row(i);
         if (!row.checked)
             continue;
-        auto status = platform::statPath(row.path);
-        if (!status)
+        SourceEntry entry;
+        SourceState state = findSource(row.path, SourceIdentity::of(row), entry);
+        if (state == SourceState::Gone)
             continue;
-        if (status->isFolder()) {
-            if (status->attributes & attr::System)
-                list.setTextColour(i, kUnusableRowColour);
-            else
-                folders.push_back(row.path);
+        if (state == SourceState::Refused) {
+            list.setTextColour(i, kUnusableRowColour);
+            refused_.push_back(row.path);
             continue;
         }
-        if (!canRemove(row.path, *status)) {
+        if (S_ISDIR(entry.st.st_mode)) {
+            if (platform::statusFrom(entry.st, entry.name).attributes & attr::System)
+                list.setTextColour(i, kUnusableRowColour);
+            else
+                folders.push_back(i);
+            continue;
+        }
+        if (!canRemove(entry)) {
             list.setTextColour(i, kUnusableRowColour);
             continue;
         }
-        addSource(row.path);
+        addSource(row.path, SourceIdentity::of(row));
     }
-    for (const std::string& folder : folders)
-        addSource(folder);
+    for (std::size_t i : folders)
+        addSource(list.row(i).path, SourceIdentity::of(list.row(i)));
     return !sources_.empty();
 }
 
@@ -137,12 +142,13 @@ OperationReport FileOperations::deleteChecked(ResultList& list, const SearchSett
         !prompts_.confirmDeleteAllCopies())
         return {};
     if (!collectCheckedRows(list))
-        return {};
+        return withRefused({}, std::move(refused_));
+    std::vector<std::string> refused = std::move(refused_);
     const std::vector<std::string> folders = folderSources(sources_);
     OperationReport report =
         deletePaths(settings.useSystemDiskOperations, settings.removeToRecycleBin);
     dropGoneRows(list, folders);
-    return report;
+    return withRefused(std::move(report), std::move(refused));
 }
 
 OperationReport FileOperations::deleteFolderContents(ResultList& list,
@@ -150,40 +156,54 @@ OperationReport FileOperations::deleteFolderContents(ResultList& list,
                                                      const SearchSettings& settings)
 {
     clear();
-    std::vector<std::string> folders;
-    std::vector<std::string> listed;
+    std::vector<FolderContents> listed;
+    std::vector<std::string> refused;
     auto listRow = [&](std::size_t index) {
-        std::vector<std::string> contents = listFolderContents(list.row(index).path);
-        if (contents.empty())
+        const ResultRow& row = list.row(index);
+        FolderContents contents;
+        if (!listFolderContents(row.path, SourceIdentity::of(row), contents)) {
+            SourceEntry entry;
+            if (findSource(row.path, SourceIdentity::of(row), entry) == SourceState::Refused &&
+                std::find(refused.begin(), refused.end(), row.path) == refused.end())
+                refused.push_back(row.path);
             return;
-        folders.push_back(list.row(index).path);
-        listed.insert(listed.end(), contents.begin(), contents.end());
+        }
+        if (!contents.items.empty())
+            listed.push_back(std::move(contents));
     };
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (list.row(i).checked)
+        if (list.row(i).checked && list.row(i).isFolder())
             listRow(i);
-    if (listed.empty() && selectedRow && *selectedRow < list.size())
+    if (listed.empty() && selectedRow && *selectedRow < list.size() &&
+        list.row(*selectedRow).isFolder())
         listRow(*selectedRow);
-    for (const std::string& path : listed) {
-        auto status = platform::statPath(path);
-        if (status && (status->attributes & attr::System) == 0)
-            addSource(path);
+    for (const FolderContents& contents : listed)
+        for (const auto& item : contents.items)
+            if (!item.kept)
+                addSource(item.path, SourceIdentity::of(item.st));
+    OperationReport report;
+    if (!sources_.empty()) {
+        const bool trash = settings.useSystemDiskOperations && settings.removeToRecycleBin;
+        report = trash ? deletePaths(true, true) : deleteContentsOwn(listed);
     }
-    OperationReport report =
-        deletePaths(settings.useSystemDiskOperations, settings.removeToRecycleBin);
+    clear();
     // The folder rows themselves still exist and stay.
+    std::vector<std::string> folders;
+    for (const FolderContents& contents : listed)
+        folders.push_back(contents.folder);
     dropGoneRows(list, folders);
-    return report;
+    return withRefused(std::move(report), std::move(refused));
 }
 
 OperationReport FileOperations::transferChecked(ResultList& list, OperationPrompts::Transfer kind)
 {
     if (!collectCheckedRows(list))
-        return {};
+        return withRefused({}, std::move(refused_));
+    std::vector<std::string> refused = std::move(refused_);
     std::optional<std::string> folder = prompts_.chooseFolder(kind);
     if (!folder || folder->empty()) {
         clear();
-        return {};
+        return withRefused({}, std::move(refused));
     }
     addDestination(*folder);
     const bool move = kind == OperationPrompts::Transfer::Move;
@@ -194,7 +214,7 @@ OperationReport FileOperations::transferChecked(ResultList& list, OperationPromp
     clear();
     if (move)
         dropGoneRows(list, folders);
-    return report;
+    return withRefused(std::move(report), std::move(refused));
 }
 
 OperationReport FileOperations::copyChecked(ResultList& list)
@@ -225,7 +245,11 @@ std::size_t FileOperations::compressChecked(ResultList& list, Progress& progress
         if (!list.row(i).checked)
             continue;
         progress.setFolder(list.row(i).path);
-        platform::CompressResult result = platform::compressFile(list.row(i).path);
+        SourceEntry entry;
+        platform::CompressResult result;
+        const SourceIdentity expected = SourceIdentity::of(list.row(i));
+        if (findSource(list.row(i).path, expected, entry) == SourceState::Found)
+            result = platform::compressFileAt(entry.folder.get(), entry.name, entry.st);
         if (result.status == platform::CompressStatus::Compressed) {
             list.setTextColour(i, kCompressedRowColour);
             list.setSizeOnDisk(i, roundToBlocks(result.allocated, result.blockSize));

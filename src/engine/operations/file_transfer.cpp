@@ -1,16 +1,14 @@
-#include "engine/results/file_transfer.h"
+#include "engine/operations/file_transfer.h"
 
-#include "engine/results/file_operations_tree.h"
-#include "engine/results/own_delete.h"
+#include "engine/operations/copy_steps.h"
+#include "engine/operations/file_operations_tree.h"
+#include "engine/operations/own_delete.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace dw {
@@ -60,103 +58,6 @@ TransferOutcome worse(TransferOutcome a, TransferOutcome b)
     return rank(a) >= rank(b) ? a : b;
 }
 
-enum class Copied { Ok, Failed, Cancelled };
-
-constexpr std::size_t kChunk = 8u << 20;
-
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Copies the rest of `in` to `out` in chunks, stopping at a cancel between them.
-Copied copyData(int in, int out, const Progress* progress)
-{
-    bool kernelCopy = true;
-    std::vector<char> buffer;
-    for (;;) {
-        if (progress && progress->cancelled())
-            return Copied::Cancelled;
-        if (kernelCopy) {
-            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-            if (n == 0)
-                return Copied::Ok;
-            if (n > 0 || errno == EINTR)
-                continue;
-            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-                return Copied::Failed;
-            kernelCopy = false;  // these two file systems need the plain way
-            buffer.resize(1u << 20);
-            continue;
-        }
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n == 0)
-            return Copied::Ok;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || !writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
-            return Copied::Failed;
-    }
-}
-
-// Owner where we may (as cp -p), then mode, then times: chown clears set-id bits.
-void keepAttributes(int fd, const struct stat& st)
-{
-    (void)::fchown(fd, st.st_uid, st.st_gid);
-    (void)::fchmod(fd, st.st_mode & 07777);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    (void)::futimens(fd, times);
-}
-
-void keepAttributesAt(int folderFd, const std::string& name, const struct stat& st, bool link)
-{
-    (void)::fchownat(folderFd, name.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
-    if (!link)
-        (void)::fchmodat(folderFd, name.c_str(), st.st_mode & 07777, 0);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    (void)::utimensat(folderFd, name.c_str(), times, AT_SYMLINK_NOFOLLOW);
-}
-
-std::string temporaryName()
-{
-    static std::atomic<unsigned> counter{0};
-    char name[64];
-    std::snprintf(name, sizeof name, ".dw-part-%d-%u", static_cast<int>(::getpid()),
-                  counter.fetch_add(1));
-    return name;
-}
-
-bool sameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Puts a finished temporary into place: over the target when replacing,
-// otherwise only if the name is still free.
-bool place(int folderFd, const std::string& temporary, const std::string& name, bool replace)
-{
-    if (replace)
-        return ::renameat(folderFd, temporary.c_str(), folderFd, name.c_str()) == 0;
-    if (::renameat2(folderFd, temporary.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL)
-        return false;
-    // No RENAME_NOREPLACE here: a hard link fails on an existing name just the same.
-    if (::linkat(folderFd, temporary.c_str(), folderFd, name.c_str(), 0) != 0)
-        return false;
-    (void)::unlinkat(folderFd, temporary.c_str(), 0);
-    return true;
-}
-
 // A folder being read from or written to: its descriptor for the work, its
 // path for the questions and the progress line.
 struct Folder {
@@ -165,6 +66,38 @@ struct Folder {
     std::string pathOf(const Entry& entry) const { return tree::joinPath(path, entry.name); }
 };
 
+// What a move across file systems has copied, to delete exactly that at
+// the source: each entry as it was listed, kept only once its copy is
+// complete and has the size the source still has.
+struct CopiedNode {
+    std::string name;
+    struct stat st;
+    std::vector<CopiedNode> children;
+};
+
+// True when the folder `innerFd` is the folder `outer` or lies inside it,
+// found by walking ".." up to the root: links and bind mounts on the way
+// to either cannot hide it.
+bool folderHolds(const struct stat& outer, int innerFd)
+{
+    Fd current(::fcntl(innerFd, F_DUPFD_CLOEXEC, 0));
+    for (int depth = 0; current.valid() && depth < 100000; ++depth) {
+        struct stat st {};
+        if (::fstat(current.get(), &st) != 0)
+            return true;
+        if (copy::sameFile(st, outer))
+            return true;
+        Fd up(::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat upSt {};
+        if (!up.valid() || ::fstat(up.get(), &upSt) != 0)
+            return true;  // cannot tell: assume the worst
+        if (copy::sameFile(upSt, st))
+            return false;  // the root
+        current = std::move(up);
+    }
+    return true;
+}
+
 class Transfer {
 public:
     Transfer(bool move, ConflictResolver& conflicts, Progress* progress)
@@ -172,7 +105,8 @@ public:
     {
     }
 
-    TransferOutcome run(const std::string& source, const std::string& targetFolder);
+    TransferOutcome run(const std::string& source, const std::string& targetFolder,
+                        const SourceIdentity& expected);
 
 private:
     enum class Slot { Free, Replace, Skip, Cancel, Mismatch, Same };
@@ -183,19 +117,29 @@ private:
         if (progress_)
             progress_->setFolder(path);
     }
-    // Each step puts `entry` of folder `from` into folder `to` under its own name.
-    Slot examine(const Folder& from, const Entry& entry, const Folder& to);
+    // Each step puts `entry` of folder `from` into folder `to` under its own
+    // name. `target` gets what examine found under that name.
+    Slot examine(const Folder& from, const Entry& entry, const Folder& to, struct stat& target);
     TransferOutcome copyEntry(const Folder& from, const Entry& entry, const Folder& to);
     TransferOutcome copyExamined(const Folder& from, const Entry& entry, const Folder& to,
-                                 bool exists);
+                                 const struct stat* replacing);
     TransferOutcome copyFolder(const Folder& from, const Entry& entry, const Folder& to,
                                bool merge);
     TransferOutcome copyLeaf(const Folder& from, const Entry& entry, const Folder& to,
-                             bool replace);
+                             const struct stat* replacing);
     TransferOutcome moveEntry(const Folder& from, const Entry& entry, const Folder& to);
     TransferOutcome mergeFolders(const Folder& from, const Entry& entry, const Folder& to);
     TransferOutcome moveAcross(const Folder& from, const Entry& entry, const Folder& to,
-                               bool exists);
+                               const struct stat* replacing);
+    // Deletes at the source what `node` recorded, each entry only while it
+    // is still the one copied; false when anything stays.
+    bool deleteCopied(int folderFd, const CopiedNode& node);
+    // Records a finished copy of `entry` for a move across file systems.
+    void record(const Entry& entry)
+    {
+        if (record_)
+            record_->push_back({entry.name, entry.st, {}});
+    }
     // The folder `entry` of `from`, invalid if it is not what was listed.
     Fd openSource(const Folder& from, const Entry& entry);
     // The folder of the entry's name in `to`; the first one becomes the guard.
@@ -208,14 +152,18 @@ private:
     // when it is reachable inside the source (a bind mount).
     bool haveGuard_ = false;
     struct stat guard_ {};
+    // While a move across file systems copies: where finished copies are
+    // recorded, and the source's mount, which the copy does not leave.
+    std::vector<CopiedNode>* record_ = nullptr;
+    tree::MountKey sourceMount_;
 };
 
-Transfer::Slot Transfer::examine(const Folder& from, const Entry& entry, const Folder& to)
+Transfer::Slot Transfer::examine(const Folder& from, const Entry& entry, const Folder& to,
+                                 struct stat& target)
 {
-    struct stat target {};
     if (::fstatat(to.fd, entry.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
         return Slot::Free;
-    if (sameFile(target, entry.st))
+    if (copy::sameFile(target, entry.st))
         return Slot::Same;
     if (S_ISDIR(target.st_mode) != S_ISDIR(entry.st.st_mode))
         return Slot::Mismatch;
@@ -234,11 +182,12 @@ TransferOutcome Transfer::copyEntry(const Folder& from, const Entry& entry, cons
 {
     if (cancelled())
         return TransferOutcome::Cancelled;
-    switch (examine(from, entry, to)) {
+    struct stat target {};
+    switch (examine(from, entry, to, target)) {
     case Slot::Free:
-        return copyExamined(from, entry, to, false);
+        return copyExamined(from, entry, to, nullptr);
     case Slot::Replace:
-        return copyExamined(from, entry, to, true);
+        return copyExamined(from, entry, to, &target);
     case Slot::Skip:
         return TransferOutcome::Skipped;
     case Slot::Cancel:
@@ -252,21 +201,17 @@ TransferOutcome Transfer::copyEntry(const Folder& from, const Entry& entry, cons
 }
 
 TransferOutcome Transfer::copyExamined(const Folder& from, const Entry& entry, const Folder& to,
-                                       bool exists)
+                                       const struct stat* replacing)
 {
     if (S_ISDIR(entry.st.st_mode))
-        return copyFolder(from, entry, to, exists);
+        return copyFolder(from, entry, to, replacing != nullptr);
     show(from.pathOf(entry));
-    return copyLeaf(from, entry, to, exists);
+    return copyLeaf(from, entry, to, replacing);
 }
 
 Fd Transfer::openSource(const Folder& from, const Entry& entry)
 {
-    Fd source = tree::openFolder(from.fd, entry.name);
-    struct stat st {};
-    if (source.valid() && (::fstat(source.get(), &st) != 0 || !sameFile(st, entry.st)))
-        return {};  // swapped since it was listed
-    return source;
+    return tree::openSameFolder(from.fd, entry.name, entry.st);
 }
 
 Fd Transfer::openTarget(const Folder& to, const Entry& entry)
@@ -291,44 +236,76 @@ TransferOutcome Transfer::copyFolder(const Folder& from, const Entry& entry, con
                                                                         : TransferOutcome::Failed;
     const Folder inner{source.get(), from.pathOf(entry)};
     const Folder outer{target.get(), to.pathOf(entry)};
+    std::vector<CopiedNode>* parentRecord = record_;
+    CopiedNode node{entry.name, entry.st, {}};
+    if (parentRecord)
+        record_ = &node.children;
     for (const Entry& child : entries) {
-        if (sameFile(child.st, guard_))
+        if (copy::sameFile(child.st, guard_))
             continue;
+        tree::MountKey key;
+        if (parentRecord && S_ISDIR(child.st.st_mode) &&
+            (!tree::mountKeyOf(source.get(), child.name, key) ||
+             tree::crossesMount(sourceMount_, key))) {
+            outcome = worse(outcome, TransferOutcome::Failed);  // a mount inside is never moved
+            continue;
+        }
         outcome = worse(outcome, copyEntry(inner, child, outer));
         if (outcome == TransferOutcome::Cancelled)
             break;
     }
+    record_ = parentRecord;
+    if (record_ && outcome == TransferOutcome::Done)
+        record_->push_back(std::move(node));
     // A merged folder keeps its own mode and times; a new one gets the source's,
     // its times last because writing its contents changed them.
     if (!merge)
-        keepAttributes(target.get(), entry.st);
+        copy::keepAttributes(target.get(), entry.st);
     return outcome;
 }
 
 TransferOutcome Transfer::copyLeaf(const Folder& from, const Entry& entry, const Folder& to,
-                                   bool replace)
+                                   const struct stat* replacing)
 {
-    const std::string temporary = temporaryName();
+    const std::string temporary = copy::temporaryName();
     const mode_t type = entry.st.st_mode & S_IFMT;
     if (type == S_IFREG) {
         Fd in(::openat(from.fd, entry.name.c_str(),
                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat st {};
-        if (!in.valid() || ::fstat(in.get(), &st) != 0 || !sameFile(st, entry.st))
+        if (!in.valid() || ::fstat(in.get(), &st) != 0 || !copy::sameFile(st, entry.st))
             return TransferOutcome::Failed;
         Fd out(::openat(to.fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                         S_IRUSR | S_IWUSR));
         if (!out.valid())
             return TransferOutcome::Failed;
-        Copied copied = copyData(in.get(), out.get(), progress_);
-        if (copied == Copied::Ok)
-            keepAttributes(out.get(), st);
-        if (copied != Copied::Ok || ::close(out.release()) != 0) {
+        copy::Copied copied = copy::copyData(in.get(), out.get(), progress_);
+        // The copy is complete when it has every byte the source has now; a
+        // source written meanwhile is copied but not taken for a move.
+        struct stat after {};
+        struct stat written {};
+        if (copied == copy::Copied::Ok &&
+            (::fstat(in.get(), &after) != 0 || ::fstat(out.get(), &written) != 0 ||
+             written.st_size != after.st_size))
+            copied = copy::Copied::Failed;
+        if (copied == copy::Copied::Ok)
+            copy::keepAttributes(out.get(), st);
+        if (copied != copy::Copied::Ok || ::close(out.release()) != 0) {
             (void)::unlinkat(to.fd, temporary.c_str(), 0);
-            return copied == Copied::Cancelled ? TransferOutcome::Cancelled
-                                               : TransferOutcome::Failed;
+            return copied == copy::Copied::Cancelled ? TransferOutcome::Cancelled
+                                                     : TransferOutcome::Failed;
         }
-    } else if (type == S_IFLNK) {
+        if (copy::placeEntry(to.fd, temporary, to.fd, entry.name, replacing) !=
+            copy::Placed::Done) {
+            (void)::unlinkat(to.fd, temporary.c_str(), 0);
+            return TransferOutcome::Failed;
+        }
+        if (after.st_size == entry.st.st_size && after.st_mtim.tv_sec == entry.st.st_mtim.tv_sec &&
+            after.st_mtim.tv_nsec == entry.st.st_mtim.tv_nsec)
+            record(entry);
+        return TransferOutcome::Done;
+    }
+    if (type == S_IFLNK) {
         std::vector<char> target(static_cast<std::size_t>(entry.st.st_size) + 1);
         ssize_t n = ::readlinkat(from.fd, entry.name.c_str(), target.data(), target.size());
         if (n < 0 || static_cast<std::size_t>(n) >= target.size())
@@ -336,18 +313,19 @@ TransferOutcome Transfer::copyLeaf(const Folder& from, const Entry& entry, const
         target[static_cast<std::size_t>(n)] = '\0';
         if (::symlinkat(target.data(), to.fd, temporary.c_str()) != 0)
             return TransferOutcome::Failed;
-        keepAttributesAt(to.fd, temporary, entry.st, true);
+        copy::keepAttributesAt(to.fd, temporary, entry.st, true);
     } else if (type == S_IFIFO) {
         if (::mkfifoat(to.fd, temporary.c_str(), S_IRUSR | S_IWUSR) != 0)
             return TransferOutcome::Failed;
-        keepAttributesAt(to.fd, temporary, entry.st, false);
+        copy::keepAttributesAt(to.fd, temporary, entry.st, false);
     } else {
         return TransferOutcome::Failed;  // sockets and devices are not copied
     }
-    if (!place(to.fd, temporary, entry.name, replace)) {
+    if (copy::placeEntry(to.fd, temporary, to.fd, entry.name, replacing) != copy::Placed::Done) {
         (void)::unlinkat(to.fd, temporary.c_str(), 0);
         return TransferOutcome::Failed;
     }
+    record(entry);
     return TransferOutcome::Done;
 }
 
@@ -355,36 +333,16 @@ TransferOutcome Transfer::moveEntry(const Folder& from, const Entry& entry, cons
 {
     if (cancelled())
         return TransferOutcome::Cancelled;
-    const char* name = entry.name.c_str();
-    switch (examine(from, entry, to)) {
+    struct stat target {};
+    const struct stat* replacing = &target;
+    switch (examine(from, entry, to, target)) {
     case Slot::Free:
-        show(from.pathOf(entry));
-        if (::renameat2(from.fd, name, to.fd, name, RENAME_NOREPLACE) == 0)
-            return TransferOutcome::Done;
-        if (errno == EXDEV)
-            return moveAcross(from, entry, to, false);
-        if (errno != EINVAL)
-            return TransferOutcome::Failed;
-        // No RENAME_NOREPLACE on this file system: a file is linked (which fails
-        // on an existing name) and unlinked; a folder is renamed, which at worst
-        // takes the place of an empty folder made since we looked.
-        if (S_ISDIR(entry.st.st_mode)) {
-            return ::renameat(from.fd, name, to.fd, name) == 0 ? TransferOutcome::Done
-                                                               : TransferOutcome::Failed;
-        }
-        if (::linkat(from.fd, name, to.fd, name, 0) != 0)
-            return TransferOutcome::Failed;
-        (void)::unlinkat(from.fd, name, 0);
-        return TransferOutcome::Done;
+        replacing = nullptr;
+        break;
     case Slot::Replace:
         if (S_ISDIR(entry.st.st_mode))
             return mergeFolders(from, entry, to);
-        show(from.pathOf(entry));
-        if (::renameat(from.fd, name, to.fd, name) == 0)
-            return TransferOutcome::Done;
-        if (errno == EXDEV)
-            return moveAcross(from, entry, to, true);
-        return TransferOutcome::Failed;
+        break;
     case Slot::Skip:
         return TransferOutcome::Skipped;
     case Slot::Cancel:
@@ -392,9 +350,23 @@ TransferOutcome Transfer::moveEntry(const Folder& from, const Entry& entry, cons
     case Slot::Mismatch:
         return TransferOutcome::Failed;
     case Slot::Same:
+        return TransferOutcome::Skipped;  // already where it should go
+    }
+    show(from.pathOf(entry));
+    // Still the entry listed? A rename moves whatever has the name now.
+    struct stat now {};
+    if (::fstatat(from.fd, entry.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !copy::sameFile(now, entry.st))
+        return TransferOutcome::Failed;
+    switch (copy::placeEntry(from.fd, entry.name, to.fd, entry.name, replacing)) {
+    case copy::Placed::Done:
+        return TransferOutcome::Done;
+    case copy::Placed::CrossDevice:
+        return moveAcross(from, entry, to, replacing);
+    case copy::Placed::Failed:
         break;
     }
-    return TransferOutcome::Skipped;  // already where it should go
+    return TransferOutcome::Failed;
 }
 
 TransferOutcome Transfer::mergeFolders(const Folder& from, const Entry& entry, const Folder& to)
@@ -408,7 +380,7 @@ TransferOutcome Transfer::mergeFolders(const Folder& from, const Entry& entry, c
     const Folder outer{target.get(), to.pathOf(entry)};
     TransferOutcome outcome = TransferOutcome::Done;
     for (const Entry& child : entries) {
-        if (sameFile(child.st, guard_))
+        if (copy::sameFile(child.st, guard_))
             continue;
         outcome = worse(outcome, moveEntry(inner, child, outer));
         if (outcome == TransferOutcome::Cancelled)
@@ -422,62 +394,59 @@ TransferOutcome Transfer::mergeFolders(const Folder& from, const Entry& entry, c
 }
 
 TransferOutcome Transfer::moveAcross(const Folder& from, const Entry& entry, const Folder& to,
-                                     bool exists)
+                                     const struct stat* replacing)
 {
-    TransferOutcome copied = copyExamined(from, entry, to, exists);
-    if (copied != TransferOutcome::Done)
-        return copied;  // the source stays whole unless every part of it arrived
-    if (!S_ISDIR(entry.st.st_mode))
-        return ::unlinkat(from.fd, entry.name.c_str(), 0) == 0 ? TransferOutcome::Done
-                                                               : TransferOutcome::Failed;
-    switch (deletePermanently(from.pathOf(entry), progress_)) {
-    case DeleteOutcome::Deleted:
-        return TransferOutcome::Done;
-    case DeleteOutcome::Cancelled:
-        return TransferOutcome::Cancelled;
-    case DeleteOutcome::Failed:
-        break;
-    }
-    return TransferOutcome::Failed;
-}
-
-std::string resolved(const std::string& path)
-{
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real)
-        return {};
-    std::string result(real);
-    std::free(real);
-    return result;
-}
-
-bool isSameOrBelow(const std::string& inner, const std::string& outer)
-{
-    if (inner.empty() || outer.empty())
-        return false;
-    if (inner == outer || outer == "/")
-        return true;
-    return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-           inner[outer.size()] == '/';
-}
-
-TransferOutcome Transfer::run(const std::string& sourcePath, const std::string& targetFolder)
-{
-    const std::string source = withoutTrailingSlash(sourcePath);
-    Entry entry;
-    Fd srcDir = tree::openParent(source, entry.name);
-    if (!srcDir.valid() || entry.name.empty() ||
-        ::fstatat(srcDir.get(), entry.name.c_str(), &entry.st, AT_SYMLINK_NOFOLLOW) != 0)
+    std::vector<CopiedNode> copied;
+    if (!tree::mountKeyOf(from.fd, entry.name, sourceMount_))
         return TransferOutcome::Failed;
+    sourceMount_.mountRoot = false;
+    record_ = &copied;
+    TransferOutcome outcome = copyExamined(from, entry, to, replacing);
+    record_ = nullptr;
+    if (outcome != TransferOutcome::Done)
+        return outcome;  // the source stays whole unless every part of it arrived
+    // Only what was copied goes; what came into the source meanwhile stays,
+    // and so does its folder, which then was not moved whole.
+    if (copied.size() != 1 || !deleteCopied(from.fd, copied.front()))
+        return TransferOutcome::Failed;
+    return TransferOutcome::Done;
+}
+
+bool Transfer::deleteCopied(int folderFd, const CopiedNode& node)
+{
+    struct stat now {};
+    if (::fstatat(folderFd, node.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (!copy::sameFile(now, node.st))
+        return false;
+    if (!S_ISDIR(node.st.st_mode))
+        return ::unlinkat(folderFd, node.name.c_str(), 0) == 0 || errno == ENOENT;
+    Fd folder = tree::openSameFolder(folderFd, node.name, node.st);
+    if (!folder.valid())
+        return false;
+    bool all = true;
+    for (const CopiedNode& child : node.children)
+        all = deleteCopied(folder.get(), child) && all;
+    return all && ::unlinkat(folderFd, node.name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+TransferOutcome Transfer::run(const std::string& sourcePath, const std::string& targetFolder,
+                              const SourceIdentity& expected)
+{
+    SourceEntry found;
+    if (findSource(sourcePath, expected, found) != SourceState::Found)
+        return TransferOutcome::Failed;
+    const Entry entry{found.name, found.st};
     Fd dstDir(::open(targetFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dstDir.valid())
         return TransferOutcome::Failed;
-    if (S_ISDIR(entry.st.st_mode) && isSameOrBelow(resolved(targetFolder), resolved(source)))
+    if (S_ISDIR(entry.st.st_mode) && folderHolds(entry.st, dstDir.get()))
         return TransferOutcome::Refused;
     // Moving a mounted file system would copy all of it and then fail to delete it.
-    if (move_ && S_ISDIR(entry.st.st_mode) && isMountRoot(source))
+    if (move_ && S_ISDIR(entry.st.st_mode) && tree::isMountRootAt(found.folder.get(), entry.name))
         return TransferOutcome::Refused;
-    const Folder from{srcDir.get(), source.substr(0, source.size() - entry.name.size())};
+    const std::string source = withoutTrailingSlash(sourcePath);
+    const Folder from{found.folder.get(), source.substr(0, source.size() - entry.name.size())};
     const Folder to{dstDir.get(), withoutTrailingSlash(targetFolder)};
     return move_ ? moveEntry(from, entry, to) : copyEntry(from, entry, to);
 }
@@ -486,10 +455,10 @@ TransferOutcome Transfer::run(const std::string& sourcePath, const std::string& 
 
 TransferOutcome transferPath(const std::string& source, const std::string& targetFolder,
                              OperationPrompts::Transfer transfer, ConflictResolver& conflicts,
-                             Progress* progress)
+                             Progress* progress, const SourceIdentity& expected)
 {
     Transfer job(transfer == OperationPrompts::Transfer::Move, conflicts, progress);
-    return job.run(source, targetFolder);
+    return job.run(source, targetFolder, expected);
 }
 
 }  // namespace dw

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "engine/results/operation_prompts.h"
+#include "engine/operations/operation_prompts.h"
+#include "engine/operations/source_check.h"
 #include "engine/search/progress.h"
 
 #include <string>
@@ -33,11 +34,16 @@ private:
 // owner where we may); links are copied as links, never followed. An
 // existing target is replaced only after a "replace" answer, and then only by
 // something of its kind (a file for a file, a folder merges into a folder); a
-// replaced file stays intact until its successor is complete. A move within
-// one file system is a rename; across file systems the source is deleted only
-// after all of it was copied. A folder is never copied or moved into itself.
+// replaced file stays intact until its successor is complete, and a name
+// taken by another file since the question is never written over. A move
+// within one file system is a rename; across file systems nothing of the
+// source is deleted unless all of it was copied, and then only the entries
+// copied, each while it is still the one copied and unchanged: what came in
+// meanwhile stays with its folder, and the move is reported failed. A
+// folder is never copied or moved into itself. `source` must be a clean
+// absolute path naming `expected`, found without following links.
 TransferOutcome transferPath(const std::string& source, const std::string& targetFolder,
                              OperationPrompts::Transfer transfer, ConflictResolver& conflicts,
-                             Progress* progress);
+                             Progress* progress, const SourceIdentity& expected = {});
 
 }  // namespace dw

@@ -4,6 +4,8 @@
 // step below a top path goes through an open folder, so a name swapped for a
 // link while we work is never followed.
 
+#include "platform/safe_path.h"
+
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -12,37 +14,7 @@
 
 namespace dw::tree {
 
-// An owned file descriptor.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release()
-    {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset();
-
-private:
-    int fd_ = -1;
-};
+using Fd = platform::UniqueFd;
 
 // One name in a folder as lstat() saw it.
 struct Entry {
@@ -57,9 +29,9 @@ bool readEntries(int folderFd, std::vector<Entry>& entries);
 // Opens the folder `name` in `parentFd` (AT_FDCWD for a path) without following
 // a link; invalid when it is not a folder or cannot be opened.
 Fd openFolder(int parentFd, const std::string& name);
-// Opens the folder holding `path` (following links in the folder part, which
-// the user named) as a path handle; `name` gets the last component.
-Fd openParent(const std::string& path, std::string& name);
+// Opens the folder `name` in `parentFd` as openFolder does and checks that
+// it is the entry `st` described; invalid otherwise.
+Fd openSameFolder(int parentFd, const std::string& name, const struct stat& st);
 
 // The mount an entry lives on.
 struct MountKey {
@@ -71,6 +43,9 @@ struct MountKey {
 bool mountKeyOf(int folderFd, const std::string& name, MountKey& key);
 // True when `inner` is a different mount from `outer` or the root of one.
 bool crossesMount(const MountKey& outer, const MountKey& inner);
+// True when `name` in `folderFd` is the root of a mounted file system or
+// lies on another mount than its folder.
+bool isMountRootAt(int folderFd, const std::string& name);
 
 // "folder/name", without doubling a '/'; just the name for an empty folder.
 std::string joinPath(const std::string& folder, const std::string& name);

@@ -1,5 +1,5 @@
-#include "engine/results/file_operations.h"
-#include "engine/results/file_operations_fixtures.h"
+#include "engine/operations/file_operations.h"
+#include "engine/operations/file_operations_fixtures.h"
 #include "engine/texts.h"
 #include "support/temp_tree.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "engine/results/operation_prompts.h"
+#include "engine/operations/operation_prompts.h"
+#include "engine/operations/source_check.h"
 #include "engine/results/result_list.h"
 #include "engine/settings/search_settings.h"
 
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace dw {
+
+struct FolderContents;
 
 // Text colours the operations give rows (0x00BBGGRR).
 inline constexpr Colour kUnusableRowColour = 0x0000FF;   // pure red: takes no part
@@ -22,7 +25,9 @@ struct OperationReport {
     bool ran = false;        // the user agreed and the work started
     bool cancelled = false;  // stopped by the user; later paths were not touched
     std::size_t done = 0;    // paths handled completely (a path already gone counts)
-    std::vector<std::string> left;  // paths kept whole or in part
+    // Paths kept whole or in part, and paths refused: not clean, reached
+    // through a link, or no longer naming the row's file.
+    std::vector<std::string> left;
 };
 
 // The paths of one operation and the engine that deletes, copies and moves
@@ -34,7 +39,9 @@ public:
     explicit FileOperations(OperationPrompts& prompts) : prompts_(prompts) {}
 
     void clear();
-    void addSource(const std::string& path);
+    // A source is acted on only while `path` (clean and absolute) still
+    // names `expected`, found without following a link.
+    void addSource(const std::string& path, const SourceIdentity& expected = {});
     void addDestination(const std::string& path);
     // Sets what runSystemOperation does; toRecycleBin matters for Delete only.
     void prepare(FileOperation operation, bool toRecycleBin);
@@ -57,7 +64,9 @@ public:
     // Puts the checked rows' paths into the sources, files before folders.
     // A row whose file is gone is passed over; a system folder or a file we
     // cannot delete (its folder is not writable and searchable for us, or
-    // sticky and not ours) turns red and takes no part. Never writes to a
+    // sticky and not ours) turns red and takes no part; so does a row whose
+    // path is not clean, leads through a link or names another file now, and
+    // the operation that follows reports it in `left`. Never writes to a
     // file. True when at least one path was taken.
     bool collectCheckedRows(ResultList& list);
     // Deletes the checked rows' files the way `settings` says (its Global
@@ -65,8 +74,11 @@ public:
     // duplicates list, checking every copy of a file asks first.
     OperationReport deleteChecked(ResultList& list, const SearchSettings& settings);
     // Deletes what lies inside the checked folder rows (or the selected row
-    // when that finds nothing), system-owned entries excepted. The folder rows
-    // stay; rows of files that went with the contents are dropped.
+    // when that finds nothing): exactly the entries listed and counted in the
+    // question, each while it is still the entry listed. Entries of system
+    // accounts other than ours stay, and so does every folder above one.
+    // The folder rows stay; rows of files that went with the contents are
+    // dropped.
     OperationReport deleteFolderContents(ResultList& list, std::optional<std::size_t> selectedRow,
                                          const SearchSettings& settings);
     // Copies or moves the checked rows' files into a folder the user chooses;
@@ -85,12 +97,15 @@ public:
 private:
     OperationReport deleteToTrash();
     OperationReport deleteOwn();
+    OperationReport deleteContentsOwn(const std::vector<FolderContents>& folders);
     OperationReport transfer();
     OperationReport transferChecked(ResultList& list, OperationPrompts::Transfer kind);
     Progress& startProgress(const char* title, const char* phase);
 
     OperationPrompts& prompts_;
     std::vector<std::string> sources_;
+    std::vector<SourceIdentity> identities_;  // one for each source
+    std::vector<std::string> refused_;        // rows the collection refused
     std::vector<std::string> destinations_;
     FileOperation operation_ = FileOperation::Delete;
     bool toRecycleBin_ = false;

@@ -1,6 +1,6 @@
-#include "engine/results/file_operations.h"
-#include "engine/results/file_operations_fixtures.h"
-#include "engine/results/own_delete.h"
+#include "engine/operations/file_operations.h"
+#include "engine/operations/file_operations_fixtures.h"
+#include "engine/operations/own_delete.h"
 #include "engine/texts.h"
 #include "support/temp_tree.h"
 
