@@ -1,9 +1,9 @@
 #include "cli/cli_actions.h"
 
 #include "cli/terminal_prompts.h"
-#include "engine/results/file_operations.h"
+#include "engine/operations/file_operations.h"
 #include "engine/results/marking.h"
-#include "engine/results/own_delete.h"
+#include "engine/operations/own_delete.h"
 #include "engine/texts.h"
 #include "platform/file_status.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/terminal_progress.h"
-#include "engine/results/operation_prompts.h"
+#include "engine/operations/operation_prompts.h"
 
 #include <istream>
 #include <ostream>
