@@ -119,7 +119,7 @@ bool FileOperations::collectCheckedRows(ResultList& list)
             continue;
         }
         if (S_ISDIR(entry.st.st_mode)) {
-            if (platform::statusFrom(entry.st, entry.name).attributes & attr::System)
+            if (platform::statusFrom(entry.st, row.path).attributes & attr::System)
                 list.setTextColour(i, kUnusableRowColour);
             else
                 folders.push_back(i);

@@ -154,7 +154,7 @@ inline void addSearchedRow(dw::ResultList& list, const std::string& path, bool c
     entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
-    entry.attributes = dw::platform::attributesFrom(st, entry.name);
+    entry.attributes = dw::platform::attributesFrom(st, *entry.folder, entry.name);
     if (list.addRow(entry, 0, 0, group))
         list.setChecked(list.size() - 1, checked);
 }

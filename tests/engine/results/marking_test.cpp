@@ -144,12 +144,17 @@ TEST(Marking, KeepRulesChooseTheCopyThatStays)
 TEST(Marking, KeepRulesWorkOnLoadedGroupsAndSeeNanoseconds)
 {
     dwtest::TempTree tree;
-    // Rows from a session: two runs of one colour each, no group numbers.
+    // Rows as a session load numbers them: one group per stripe.
     ResultList loaded{dw::ResultKind::Duplicates};
-    std::vector<std::pair<std::string, dw::Colour>> rows = {
-        {"a1", kGrey}, {"a2", kGrey}, {"a3", kGrey}, {"b1", kWhite}, {"b2", kWhite}};
-    for (const auto& [name, colour] : rows)
-        loaded.addRow(tree.write(name, "x"), dw::attr::Archive, 1, colour, 0);
+    struct Loaded {
+        std::string name;
+        dw::Colour colour;
+        std::uint32_t group;
+    };
+    std::vector<Loaded> rows = {
+        {"a1", kGrey, 1}, {"a2", kGrey, 1}, {"a3", kGrey, 1}, {"b1", kWhite, 2}, {"b2", kWhite, 2}};
+    for (const auto& row : rows)
+        loaded.addRow(tree.write(row.name, "x"), dw::attr::Archive, 1, row.colour, 0, row.group);
     // Within one second, a2 is the newest by a nanosecond and a3 the oldest.
     setModified(tree.path("a1"), 5000, 500);
     setModified(tree.path("a2"), 5000, 501);
