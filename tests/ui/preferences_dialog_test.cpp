@@ -109,9 +109,11 @@ TEST_F(PreferencesDialogFrame, APageThatRefusesIsBroughtBackAndTheFrameStays)
     at<QLineEdit>(115, id::SizeEdit)->clear();
     show(4);
     BoxSeen said;
-    ModalScript script({answerBox("OK", &said)});
-    ok();
-    EXPECT_TRUE(script.done());
+    {
+        ModalScript script({answerBox("OK", &said)});
+        ok();
+        EXPECT_TRUE(script.done());
+    }
     EXPECT_EQ(said.text, "Введите целое неотрицательное число.");
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->currentPage(), 2);

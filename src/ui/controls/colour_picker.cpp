@@ -59,7 +59,7 @@ void CColourPicker::apply(Colour colour)
 
 void CColourPicker::dropDown()
 {
-    if (popup_)
+    if (active_)
         return;
     active_ = true;
     update();
@@ -83,6 +83,7 @@ void CColourPicker::onPopupOk(Colour colour)
 {
     const Colour before = chosen();
     active_ = false;
+    popup_ = nullptr;
     apply(colour);
     Q_EMIT closedUp(colour, controlId());
     Q_EMIT selectionEndedOk(colour, controlId());
@@ -93,6 +94,7 @@ void CColourPicker::onPopupOk(Colour colour)
 void CColourPicker::onPopupCancelled(Colour colour)
 {
     active_ = false;
+    popup_ = nullptr;
     apply(colour);
     Q_EMIT closedUp(colour, controlId());
     Q_EMIT selectionCancelled(colour, controlId());

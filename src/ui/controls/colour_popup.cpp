@@ -88,7 +88,7 @@ const std::array<NamedColour, 40>& colourTable()
 }
 
 ColourPopup::ColourPopup(QWidget* below, Colour opening, const QString& defaultText, const QString& customText)
-    : QWidget(below, Qt::Popup), opening_(opening), defaultText_(defaultText), customText_(customText)
+    : QWidget(below, Qt::Popup | Qt::FramelessWindowHint), opening_(opening), defaultText_(defaultText), customText_(customText)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
