@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMenu>
 
+#include <algorithm>
 #include <memory>
 
 namespace dw::ui {
@@ -23,8 +24,7 @@ MaskListEditor::MaskListEditor(QWidget* parent) : QTreeWidget(parent)
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setColumnWidth(0, 100);
-    setColumnWidth(1, 200);
+    fitColumns();
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { editSelected(); });
 }
 
@@ -38,6 +38,14 @@ void MaskListEditor::setMasks(const std::vector<std::string>& masks)
         row->setText(0, tab < 0 ? QString() : text.left(tab));
         row->setText(1, tab < 0 ? text : text.mid(tab + 1));
     }
+    fitColumns();
+}
+
+void MaskListEditor::fitColumns()
+{
+    // Designed 100 and 200 pixels wide, wider where a title or a name needs it.
+    setColumnWidth(0, std::max({100, header()->sectionSizeHint(0), sizeHintForColumn(0)}));
+    setColumnWidth(1, std::max(200, header()->sectionSizeHint(1)));
 }
 
 std::vector<std::string> MaskListEditor::masks() const

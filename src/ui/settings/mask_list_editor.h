@@ -35,6 +35,7 @@ private:
     void editSelected();
     void removeSelected();
     QTreeWidgetItem* firstSelected() const;
+    void fitColumns();
 };
 
 }  // namespace dw::ui
