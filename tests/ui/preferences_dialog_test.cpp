@@ -38,6 +38,11 @@ TEST_F(PreferencesDialogFrame, ShowsTheSixPagesInOrderWithTheFirstOneOpen)
     const QRect area = dw::ui::findById(frame.get(), id::PrefPageArea)->geometry();
     EXPECT_EQ(frame->pageRect(), area.adjusted(2, 2, -2, -2));
     EXPECT_TRUE(frame->rect().contains(area));
+    // Wide enough from the start for the longest line of any page.
+    const QSize opened = frame->size();
+    for (int index = 1; index < 6; ++index)
+        EXPECT_EQ(show(index)->size(), frame->pageRect().size()) << index;
+    EXPECT_EQ(frame->size(), opened);
 }
 
 TEST_F(PreferencesDialogFrame, OkRightAfterOpeningStoresOnlyTheFirstPage)

@@ -49,10 +49,12 @@ Colour defaultFor(Colour ListAppearance::*field, const SystemColours& system)
     return ListAppearance{}.*field;
 }
 
+constexpr int kPageMargin = 6;
+
 QVBoxLayout* pageColumn(QWidget* window)
 {
     auto* column = new QVBoxLayout(window);
-    column->setContentsMargins(6, 6, 6, 6);
+    column->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, kPageMargin);
     return column;
 }
 
@@ -104,6 +106,14 @@ void AppearancePage::commit()
 }
 
 GeneralPage::GeneralPage() : CSAPrefsSubDlg(id::GeneralPage) {}
+
+int GeneralPage::widthNeeded(const QFont& font) const
+{
+    // The system-delete check box carries the longest line of all pages.
+    QCheckBox probe(text::qs(text::SystemDelete));
+    probe.setFont(font);
+    return probe.sizeHint().width() + 2 * kPageMargin;
+}
 
 void GeneralPage::buildControls(QWidget* window)
 {

@@ -41,6 +41,8 @@ public:
     int priority = 1;
     int securityLevel = 1;
 
+    int widthNeeded(const QFont& font) const override;
+
 protected:
     void buildControls(QWidget* window) override;
     void commit() override;

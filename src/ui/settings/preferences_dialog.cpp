@@ -130,6 +130,10 @@ void PreferencesDialog::initialise()
         items_[record.page] = item;
     }
     tree_->expandAll();
+    int widest = 0;
+    for (const Record& record : records_)
+        widest = std::max(widest, record.page->widthNeeded(font()));
+    growPageArea(std::max(0, widest - pageRect().width()), 0);
     int start = 0;
     for (std::size_t i = 0; i < records_.size(); ++i)
         if (startPage_ && records_[i].page == startPage_)
@@ -165,18 +169,21 @@ bool PreferencesDialog::showPage(int index)
 
 void PreferencesDialog::fitPage(QWidget* window)
 {
-    // A page whose texts need more room than designed widens the whole frame
-    // once; nothing is ever cut.
+    // A page whose texts need more room than designed widens the whole frame;
+    // nothing is ever cut.
     const QSize needed = window->layout() ? window->layout()->minimumSize() : window->minimumSizeHint();
     const QRect room = pageRect();
-    const int growX = std::max(0, needed.width() - room.width());
-    const int growY = std::max(0, needed.height() - room.height());
-    if (growX || growY) {
-        pageArea_->resize(pageArea_->width() + growX, pageArea_->height() + growY);
-        caption_->resize(caption_->width() + growX, caption_->height());
-        setFixedSize(width() + growX, height() + growY);
-    }
+    growPageArea(std::max(0, needed.width() - room.width()), std::max(0, needed.height() - room.height()));
     window->setGeometry(QRect(QPoint(2, 2), pageRect().size()));
+}
+
+void PreferencesDialog::growPageArea(int byX, int byY)
+{
+    if (byX == 0 && byY == 0)
+        return;
+    pageArea_->resize(pageArea_->width() + byX, pageArea_->height() + byY);
+    caption_->resize(caption_->width() + byX, caption_->height());
+    setFixedSize(width() + byX, height() + byY);
 }
 
 void PreferencesDialog::onTreeSelection(QTreeWidgetItem* item)

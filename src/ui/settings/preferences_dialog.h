@@ -61,6 +61,7 @@ private:
     void initialise();
     void onTreeSelection(QTreeWidgetItem* item);
     void fitPage(QWidget* window);
+    void growPageArea(int byX, int byY);
     void openHelp();
 
     QTreeWidget* tree_;

@@ -23,6 +23,9 @@ public:
     // Builds the window inside `area`, its controls showing the copy.
     QWidget* create(QWidget* area);
 
+    // The width the page's widest line needs in `font`, known before its
+    // window exists, so that the frame opens wide enough for every page.
+    virtual int widthNeeded(const QFont&) const { return 0; }
     // Checks the controls before OK; on a refusal the page has told the user why.
     virtual bool validate() { return true; }
     // Stores the controls into the copy and ends the window.
