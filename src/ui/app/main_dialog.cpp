@@ -18,6 +18,7 @@
 #include "ui/search/search_parameters_dialog.h"
 #include "ui/search/search_runner.h"
 #include "ui/search/statistics_dialog.h"
+#include "ui/settings/preferences_command.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -178,9 +179,10 @@ void MainDialog::buildToolButtons()
     search->setMenu(searchMenu_);
     search->setPopupMode(QToolButton::InstantPopup);
 
-    // Preferences and the Trash come with their own pages.
-    findById<QToolButton>(this, id::PreferencesButton)->setEnabled(false);
+    // The Trash comes with its own page.
     findById<QToolButton>(this, id::EmptyTrashButton)->setEnabled(false);
+    connect(findById<QToolButton>(this, id::PreferencesButton), &QToolButton::clicked, this,
+            [this] { showPreferences(); });
     connect(findById<QToolButton>(this, id::AboutButton), &QToolButton::clicked, this, &MainDialog::showAbout);
     connect(findById<QToolButton>(this, id::HelpButton), &QToolButton::clicked, this, &MainDialog::showHelp);
 }
@@ -226,6 +228,8 @@ void MainDialog::newSearch()
         return;
     SearchParametersDialog dialog(this);
     dialog.setScope(request_.scope);
+    dialog.setPreferencesEnabled(true);
+    connect(&dialog, &SearchParametersDialog::preferencesRequested, this, [this, &dialog] { showPreferences(&dialog); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     startSearch(dialog.request());
@@ -292,6 +296,20 @@ void MainDialog::quit()
     runner_->cancelAndWait();
     sessions_->cancelAndWait();
     QCoreApplication::quit();
+}
+
+void MainDialog::showPreferences(QWidget* owner)
+{
+    // A running job reads the settings.
+    if (searchRunning())
+        return;
+    auto store = dw::platform::QSettingsStore::forUser(dw::platform::executableBaseName());
+    if (!editPreferences(settings_, store, owner ? owner : this, {helpFile(), nullptr}))
+        return;
+    for (ResultsPage* resultsPage : pages_)
+        resultsPage->list()->reloadAppearance(settings_.view);
+    sink_->setAppearance(settings_.view);
+    sessions_->setAppearance(settings_.view);
 }
 
 void MainDialog::showAbout()

@@ -49,6 +49,9 @@ public:
     void startSearch(const dw::SearchRequest& request);
     // "Открыть" from the tray.
     void restoreFromTray();
+    // "Параметры": the preferences over `owner` (this window when null); on
+    // OK saved and shown in the result lists at once.
+    void showPreferences(QWidget* owner = nullptr);
     // The Russian help page "Помощь" opens.
     static QString helpFile();
 

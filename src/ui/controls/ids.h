@@ -125,4 +125,64 @@ inline constexpr int ColumnList = 344;
 inline constexpr int CmdMarkCopies = 32800;
 inline constexpr int MarkCopiesButton = 350;
 
+// Preferences frame (one window, six pages; ids repeat between pages)
+inline constexpr int PreferencesDialog = 125;
+inline constexpr int PrefPageTree = 271;
+inline constexpr int PrefPageArea = 247;
+inline constexpr int PrefCaption = 218;
+inline constexpr int PrefHelpButton = 274;
+inline constexpr int MaskPage = 117;
+inline constexpr int DuplicatesPage = 114;
+inline constexpr int SizePage = 115;
+inline constexpr int DatePage = 118;
+inline constexpr int AppearancePage = 205;
+inline constexpr int GeneralPage = 116;
+// Exclusion lists and the button strips under the lists
+inline constexpr int ExcludeList = 244;
+inline constexpr int ExcludeListMenu = 148;
+inline constexpr int ExcludeStrip = 201;
+inline constexpr int MaskPageExcludeStrip = 202;
+inline constexpr int MaskStrip = 203;
+inline constexpr int CmdExcludeAdd = 32768;
+inline constexpr int CmdExcludeEdit = 32771;
+inline constexpr int CmdExcludeRemove = 32777;
+// Masks
+inline constexpr int MaskList = 265;
+inline constexpr int MaskListMenu = 151;
+inline constexpr int CmdMaskAdd = 32770;
+inline constexpr int CmdMaskEdit = 32773;
+inline constexpr int CmdMaskRemove = 32780;
+inline constexpr int MaskNameEdit = 250;
+inline constexpr int MaskPatternsEdit = 251;
+// "Одинаковые"
+inline constexpr int DuplicatesModeSlider = 287;
+// "По размеру"
+inline constexpr int FindEmptyBox = 227;
+inline constexpr int BySizeBox = 223;
+inline constexpr int SizeCompareCombo = 233;
+inline constexpr int SizeEdit = 250;
+// "По дате"
+inline constexpr int ByDaysRadio = 237;
+inline constexpr int DaysEdit = 250;
+inline constexpr int DaysSpin = 289;
+inline constexpr int ByMonthsRadio = 266;
+inline constexpr int MonthsEdit = 251;
+inline constexpr int MonthsSpin = 290;
+// "Внешний вид"
+inline constexpr int BkColorPicker = 201;
+inline constexpr int DefaultColorPicker = 202;
+inline constexpr int DuplicatesColorPicker = 203;
+inline constexpr int SysColorPicker = 204;
+inline constexpr int HiddenColorPicker = 205;
+inline constexpr int ReadOnlyColorPicker = 206;
+inline constexpr int ArchiveColorPicker = 207;
+inline constexpr int CompressedColorPicker = 208;
+inline constexpr int AutoArrangeBox = 219;
+// "Основные"
+inline constexpr int SystemDeleteBox = 231;
+inline constexpr int RecycleBinBox = 224;
+inline constexpr int PrioritySlider = 288;
+inline constexpr int SecurityHighRadio = 345;
+inline constexpr int SecurityLowRadio = 346;
+
 }  // namespace dw::ui::id

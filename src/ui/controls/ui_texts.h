@@ -134,4 +134,72 @@ inline constexpr const char* DeleteAllButton = "Удалить все";
 inline constexpr const char* TextFileFilter = "Текстовый файл (*.txt)";
 inline constexpr const char* AllFilesFilter = "Все файлы (*)";
 
+// Preferences frame and pages
+inline constexpr const char* PreferencesUntitled = "Untitled";
+inline constexpr const char* ExcludeFolders = "Исключать директории";
+inline constexpr const char* ListAdd = "Добавить";
+inline constexpr const char* ListEdit = "Изменить";
+inline constexpr const char* ListRemove = "Удалить";
+inline constexpr const char* StripNewTip = "New Item";
+inline constexpr const char* StripEditTip = "Edit Item";
+inline constexpr const char* StripRemoveTip = "Remove Item";
+// %1 the refused folder, %2 the listed entry that begins with it.
+inline constexpr const char* ExcludeRefused = "Директория «%1» не добавлена: в списке уже есть «%2».";
+inline constexpr const char* EnterWholeNumber = "Введите целое неотрицательное число.";
+// %1, %2 the range.
+inline constexpr const char* EnterNumberInRange = "Введите целое число от %1 до %2.";
+// %1 the settings file.
+inline constexpr const char* SettingsNotSaved = "Не удалось сохранить параметры в файл %1.\nПосле перезапуска программа вернётся к прежним параметрам.";
+inline constexpr const char* MaskFilesLabel = "Маски файлов";
+inline constexpr const char* MaskNameColumn = "Название маски";
+inline constexpr const char* MaskColumn = "Маска";
+inline constexpr const char* DuplicatesMode = "Режим поиска одинаковых файлов";
+inline constexpr const char* ModeFast = "Быстрый";
+inline constexpr const char* ModeNormal = "Нормальный";
+inline constexpr const char* ModeParanoid = "Параноидальный";
+inline constexpr const char* FindEmptyFiles = "Искать пустые файлы";
+inline constexpr const char* FindBySizeOf = "Искать файлы размером";
+inline constexpr const char* Kilobytes = "KB";
+inline constexpr const char* OldFilesGroup = "Искать файлы не открывали";
+inline constexpr const char* Last = "последние";
+inline constexpr const char* DaysUnit = "дней";
+inline constexpr const char* MonthsUnit = "месяцев";
+inline constexpr const char* ListColours = "Цвета списка файлов";
+inline constexpr const char* BkColorLabel = "Задний фон:";
+inline constexpr const char* DefaultColorLabel = "Цвет по умолчанию:";
+inline constexpr const char* DuplicatesColorLabel = "Одинаковые файлы:";
+inline constexpr const char* SysColorLabel = "Системный файл:";
+inline constexpr const char* HiddenColorLabel = "Скрытый файл:";
+inline constexpr const char* ReadOnlyColorLabel = "Только для чтения:";
+inline constexpr const char* ArchiveColorLabel = "Архивный:";
+inline constexpr const char* CompressedColorLabel = "Сжатый:";
+inline constexpr const char* AutoArrange = "Автоматическое выравнивание столбцов списка";
+inline constexpr const char* SystemDelete = "Использовать системную функцию для удаления файлов и папок";
+inline constexpr const char* RecycleBin = "Удалять в корзину";
+inline constexpr const char* Priority = "Приоритет";
+inline constexpr const char* PriorityLow = "Низкий";
+inline constexpr const char* PriorityNormal = "Нормальный";
+inline constexpr const char* PriorityHigh = "Высокий";
+inline constexpr const char* SecurityGroup = "Уровень безопасности";
+inline constexpr const char* SecurityHigh = "Высокий";
+inline constexpr const char* SecurityHighNote =
+    "(программа не выводит в список результатов\nфайлы, удаление которых может повлиять на\nработоспособность системы)";
+inline constexpr const char* SecurityLow = "Низкий";
+inline constexpr const char* SecurityLowNote = "(пользователь сам решает какие файлы следует\nискать)";
+inline constexpr const char* PageByMask = "По маске";
+inline constexpr const char* PageDuplicates = "Одинаковые";
+inline constexpr const char* PageBySize = "По размеру";
+inline constexpr const char* PageOld = "По дате";
+inline constexpr const char* PageAppearance = "Внешний вид";
+inline constexpr const char* PageGeneral = "Основные";
+
+// Mask dialog
+inline constexpr const char* MaskCaption = "Маска";
+inline constexpr const char* MaskName = "Название:";
+inline constexpr const char* MaskPatterns = "Маски файлов:";
+
+// Colour picker
+inline constexpr const char* ColourDefault = "По умолчанию";
+inline constexpr const char* ColourOther = "Другой...";
+
 }  // namespace dw::ui::text
