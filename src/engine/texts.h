@@ -52,6 +52,16 @@ inline constexpr const char* MoveCaption = "Перемещение...";
 inline constexpr const char* CompressCaption = "Сжатие...";
 inline constexpr const char* CompressFile = "Сжатие файла...";
 
+// Cleanup targets of the temporary-files page: the row names and descriptions.
+inline constexpr const char* TempFilesRow = "Временные файлы";
+inline constexpr const char* TempFilesDescription = "Папка содержит временные файлы программ";
+inline constexpr const char* CacheRow = "Кэш приложений";
+inline constexpr const char* CacheDescription = "Папка содержит кэш приложений";
+inline constexpr const char* ThumbnailsRow = "Эскизы изображений";
+inline constexpr const char* ThumbnailsDescription = "Папка содержит эскизы просмотренных изображений";
+inline constexpr const char* RecentRow = "Recent Documents";
+inline constexpr const char* RecentDescription = "Папка содеоржит ярлыки недавно открытых документов";
+
 // "объект", "объекта" or "объектов" for a count.
 inline const char* objectsWord(unsigned long long count)
 {
