@@ -196,6 +196,8 @@ ProcessorInfo identifyProcessor(const CpuidReader& cpuid)
             appendRegister(brand, value);
     }
     info.name = brand.substr(0, brand.find('\0'));
+    // Leading blanks are kept as the processor gives them; trailing ones only pad.
+    info.name.erase(info.name.find_last_not_of(' ') + 1);
     return info;
 }
 

@@ -48,8 +48,9 @@ using CpuidReader = std::function<CpuidRegisters(std::uint32_t leaf)>;
 
 // Identifies the processor through `cpuid` (nullopt reader: no CPUID).
 // Standard leaves 1 and 2 are read as far as the maximum leaf reaches, and
-// the brand string names the processor whenever the extended leaves reach
-// 0x80000004, whatever larger maxima a newer processor reports.
+// the brand string (trailing blanks dropped) names the processor whenever
+// the extended leaves reach 0x80000004, whatever larger maxima a newer
+// processor reports.
 ProcessorInfo identifyProcessor(const CpuidReader& cpuid);
 
 // The running processor: CPUID on x86-64; elsewhere the "model name" (or
