@@ -106,9 +106,14 @@ bool openFrame(const std::string& path, const struct stat& expected, Frame& fram
 
 CleanupEnvironment CleanupEnvironment::fromProcess()
 {
-    return {environmentValue("TMPDIR"),         environmentValue("TEMP"),
-            environmentValue("TMP"),            environmentValue("XDG_CACHE_HOME"),
-            environmentValue("XDG_DATA_HOME"), environmentValue("HOME")};
+    CleanupEnvironment environment;
+    environment.tmpdir = environmentValue("TMPDIR");
+    environment.temp = environmentValue("TEMP");
+    environment.tmp = environmentValue("TMP");
+    environment.cacheHome = environmentValue("XDG_CACHE_HOME");
+    environment.dataHome = environmentValue("XDG_DATA_HOME");
+    environment.home = environmentValue("HOME");
+    return environment;
 }
 
 CollectRules CollectRules::forCurrentUser() { return {::geteuid(), std::time(nullptr)}; }
@@ -117,8 +122,9 @@ std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment)
 {
     std::vector<CleanupTarget> rows;
     std::vector<std::string> temporary;
-    for (const std::string& candidate :
-         {environment.tmpdir, environment.temp, environment.tmp, std::string("/tmp"), std::string("/var/tmp")}) {
+    std::vector<std::string> candidates = {environment.tmpdir, environment.temp, environment.tmp};
+    candidates.insert(candidates.end(), environment.systemTemp.begin(), environment.systemTemp.end());
+    for (const std::string& candidate : candidates) {
         const std::string folder = withoutTrailingSlashes(candidate);
         if (!folder.empty() && std::find(temporary.begin(), temporary.end(), folder) == temporary.end())
             temporary.push_back(folder);

@@ -25,13 +25,14 @@ struct CleanupEnvironment {
     std::string cacheHome;          // XDG_CACHE_HOME
     std::string dataHome;           // XDG_DATA_HOME
     std::string home;               // HOME
+    std::vector<std::string> systemTemp = {"/tmp", "/var/tmp"};  // after the variables
 
     static CleanupEnvironment fromProcess();
 };
 
 // The rows, each only when its first folder exists as a folder: temporary
-// files (TMPDIR, TEMP, TMP, /tmp, /var/tmp, each text once, compared byte for
-// byte), the application cache, the thumbnail cache and the recent-document
+// files (TMPDIR, TEMP, TMP, then the system's /tmp and /var/tmp, each text
+// once, compared byte for byte but for trailing slashes), the application cache, the thumbnail cache and the recent-document
 // links. Sizes are summed over each row's folders; nothing is changed.
 std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment);
 

@@ -134,4 +134,40 @@ inline constexpr const char* DeleteAllButton = "Удалить все";
 inline constexpr const char* TextFileFilter = "Текстовый файл (*.txt)";
 inline constexpr const char* AllFilesFilter = "Все файлы (*)";
 
+// Temporary-files page
+inline constexpr const char* ColumnTitle = "Название";
+inline constexpr const char* ColumnSize = "Размер";
+inline constexpr const char* ColumnDescription = "Описание";
+inline constexpr const char* DeleteContents = "Удалить Содержимое";
+
+// Installed programs page; %1 the program's name.
+inline constexpr const char* Uninstall = "Удалить программу";
+inline constexpr const char* RemoveEntry = "Удалить ссылку из реестра";
+inline constexpr const char* UninstallFailed =
+    "При удалении '%1' произошла ошибка. Возможно, удаление уже было произведено.\n"
+    "Хотите удалить '%1' из списка 'Установка и удаление программ'?";
+inline constexpr const char* RemoveEntryQuestion =
+    "Вы действительно хотите удалить '%1' из списка 'Установка и удаление программ'?";
+
+// System information page
+inline constexpr const char* OsLabel = "Операционная система:";
+inline constexpr const char* ProcessorLabel = "Процессор:";
+inline constexpr const char* DrivesGroup = "Диски";
+inline constexpr const char* UsedLabel = "Занято:";
+inline constexpr const char* FreeLabel = "Свободно:";
+inline constexpr const char* CapacityLabel = "Емкость:";
+inline constexpr const char* SectorsPerClusterLabel = "Секторов в кластере:";
+inline constexpr const char* BytesPerSectorLabel = "Байт в секторе:";
+inline constexpr const char* FreeClustersLabel = "Количество кластеров:";
+inline constexpr const char* ClusterSizeLabel = "Минимальный размер файла:";
+// Shown after the processor's name while its clock is being measured.
+inline constexpr const char* Measuring = "(измерение частоты...)";
+
+// Emptying the Trash; %1 a count.
+inline constexpr const char* EmptyTrashQuestion =
+    "Удалить безвозвратно все объекты из корзины (%1 шт.)?";
+inline constexpr const char* TrashIsEmpty = "Корзина пуста.";
+inline constexpr const char* EmptyingTrash = "Очистка корзины...";
+inline constexpr const char* TrashItemsLeft = "Не удалось удалить из корзины объектов: %1.";
+
 }  // namespace dw::ui::text
