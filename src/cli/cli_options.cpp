@@ -48,7 +48,8 @@ std::string usageText()
            "  --version             версия программы\n"
            "\n"
            "Коды завершения: 0 — успешно, 1 — папку или файл результатов не удалось прочитать\n"
-           "или файл результатов не удалось записать, 2 — ошибка в параметрах.\n";
+           "или файл результатов не удалось записать, 2 — ошибка в параметрах.\n" +
+           toolsUsageText();
 }
 
 std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -167,6 +168,10 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
             if (!value(text))
                 return std::nullopt;
             (arg == "--save-session" ? options.saveSession : options.loadSession) = text;
+        } else if (arg == "--yes") {
+            options.yes = true;
+        } else if (parseToolOption(arg, options.tools)) {
+            continue;
         } else {
             error = "Неизвестный параметр " + arg + ".";
             return std::nullopt;
@@ -181,6 +186,19 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
     if (options.days && options.months) {
         error = "Параметры --days и --months нельзя задавать вместе.";
         return std::nullopt;
+    }
+    if (options.tools.any()) {
+        // A tool runs instead of a search; only --clean-temp takes folders.
+        if (options.anyKind() || options.loadSession || options.saveSession) {
+            error = "Инструменты нельзя сочетать с поиском и файлами результатов.";
+            return std::nullopt;
+        }
+        if (options.tools.cleanTemp == options.folders.empty()) {
+            error = options.tools.cleanTemp ? "Параметру --clean-temp нужны папки временных файлов."
+                                            : "Папки указываются только с --clean-temp.";
+            return std::nullopt;
+        }
+        return options;
     }
     if (!options.help && !options.version && !options.loadSession && options.folders.empty()) {
         error = "Не указана папка для поиска.";

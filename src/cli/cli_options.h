@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/cli_tools.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +29,8 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Text;
     std::optional<std::string> saveSession;  // write the four lists here after the search
     std::optional<std::string> loadSession;  // print this session instead of searching
+    ToolOptions tools;                       // a tool instead of a search
+    bool yes = false;                        // destructive work without a question
 
     bool anyKind() const { return duplicates || size || mask || old; }
     bool sizeGiven() const { return empty || larger || smaller; }

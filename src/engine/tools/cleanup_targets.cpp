@@ -44,13 +44,15 @@ std::string absoluteOr(const std::string& value, const std::string& fallback)
 }
 
 void addRow(std::vector<CleanupTarget>& rows, const char* name, const char* description,
-            std::vector<std::string> folders)
+            std::vector<std::string> folders, bool withSizes)
 {
     if (folders.empty() || !isFolder(folders.front()))
         return;
-    CleanupTarget row{name, description, std::move(folders), 0};
-    for (const std::string& folder : row.folders)
-        row.size += folderSize(folder + "/");
+    CleanupTarget row{name, description, std::move(folders), 0, {}};
+    for (const std::string& folder : row.folders) {
+        row.folderSizes.push_back(withSizes ? folderSize(folder + "/") : 0);
+        row.size += row.folderSizes.back();
+    }
     rows.push_back(std::move(row));
 }
 
@@ -118,7 +120,7 @@ CleanupEnvironment CleanupEnvironment::fromProcess()
 
 CollectRules CollectRules::forCurrentUser() { return {::geteuid(), std::time(nullptr)}; }
 
-std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment)
+std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment, bool withSizes)
 {
     std::vector<CleanupTarget> rows;
     std::vector<std::string> temporary;
@@ -129,14 +131,14 @@ std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment)
         if (!folder.empty() && std::find(temporary.begin(), temporary.end(), folder) == temporary.end())
             temporary.push_back(folder);
     }
-    addRow(rows, text::TempFilesRow, text::TempFilesDescription, std::move(temporary));
+    addRow(rows, text::TempFilesRow, text::TempFilesDescription, std::move(temporary), withSizes);
 
     const std::string home = withoutTrailingSlashes(environment.home);
     const std::string cache = absoluteOr(environment.cacheHome, home + "/.cache");
     const std::string data = absoluteOr(environment.dataHome, home + "/.local/share");
-    addRow(rows, text::CacheRow, text::CacheDescription, {cache});
-    addRow(rows, text::ThumbnailsRow, text::ThumbnailsDescription, {cache + "/thumbnails"});
-    addRow(rows, text::RecentRow, text::RecentDescription, {data + "/RecentDocuments"});
+    addRow(rows, text::CacheRow, text::CacheDescription, {cache}, withSizes);
+    addRow(rows, text::ThumbnailsRow, text::ThumbnailsDescription, {cache + "/thumbnails"}, withSizes);
+    addRow(rows, text::RecentRow, text::RecentDescription, {data + "/RecentDocuments"}, withSizes);
     return rows;
 }
 

@@ -16,6 +16,7 @@ struct CleanupTarget {
     std::string description;
     std::vector<std::string> folders;  // at least one; the first gives the icon
     std::uint64_t size = 0;            // bytes of regular files below the folders
+    std::vector<std::uint64_t> folderSizes;  // the same for each folder
 };
 
 // Where the well-known folders are: the environment's values as they are
@@ -34,7 +35,8 @@ struct CleanupEnvironment {
 // files (TMPDIR, TEMP, TMP, then the system's /tmp and /var/tmp, each text
 // once, compared byte for byte but for trailing slashes), the application cache, the thumbnail cache and the recent-document
 // links. Sizes are summed over each row's folders; nothing is changed.
-std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment);
+// Without `withSizes` the folders are not walked and the sizes stay 0.
+std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment, bool withSizes = true);
 
 // What emptying may leave in place, and the clock it judges ages by.
 struct CollectRules {

@@ -149,24 +149,12 @@ inline constexpr const char* UninstallFailed =
 inline constexpr const char* RemoveEntryQuestion =
     "Вы действительно хотите удалить '%1' из списка 'Установка и удаление программ'?";
 
-// System information page
-inline constexpr const char* OsLabel = "Операционная система:";
-inline constexpr const char* ProcessorLabel = "Процессор:";
+// System information page (the field captions are in engine/texts.h)
 inline constexpr const char* DrivesGroup = "Диски";
-inline constexpr const char* UsedLabel = "Занято:";
-inline constexpr const char* FreeLabel = "Свободно:";
-inline constexpr const char* CapacityLabel = "Емкость:";
-inline constexpr const char* SectorsPerClusterLabel = "Секторов в кластере:";
-inline constexpr const char* BytesPerSectorLabel = "Байт в секторе:";
-inline constexpr const char* FreeClustersLabel = "Количество кластеров:";
-inline constexpr const char* ClusterSizeLabel = "Минимальный размер файла:";
 // Shown after the processor's name while its clock is being measured.
 inline constexpr const char* Measuring = "(измерение частоты...)";
 
-// Emptying the Trash; %1 a count.
-inline constexpr const char* EmptyTrashQuestion =
-    "Удалить безвозвратно все объекты из корзины (%1 шт.)?";
-inline constexpr const char* TrashIsEmpty = "Корзина пуста.";
+// Emptying the Trash (the question is in engine/texts.h); %1 a count.
 inline constexpr const char* EmptyingTrash = "Очистка корзины...";
 inline constexpr const char* TrashItemsLeft = "Не удалось удалить из корзины объектов: %1.";
 

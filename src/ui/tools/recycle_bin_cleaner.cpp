@@ -1,5 +1,6 @@
 #include "ui/tools/recycle_bin_cleaner.h"
 
+#include "engine/texts.h"
 #include "engine/tools/trash_emptying.h"
 #include "ui/controls/ui_texts.h"
 #include "ui/search/pumped_progress_dialog.h"
@@ -26,10 +27,10 @@ void RecycleBinCleaner::empty()
     const std::vector<std::string> folders = folders_ ? *folders_ : currentUserTrashFolders();
     const std::size_t items = countTrashItems(folders);
     if (items == 0) {
-        notice_(text::qs(text::TrashIsEmpty));
+        notice_(text::qs(dw::text::TrashIsEmpty));
         return;
     }
-    if (!question_(text::qs(text::EmptyTrashQuestion).arg(items)))
+    if (!question_(QString::asprintf(dw::text::EmptyTrashQuestion, static_cast<int>(std::min<std::size_t>(items, INT_MAX)))))
         return;
     TrashEmptyingReport report;
     {

@@ -1,5 +1,6 @@
 #include "ui/tools/system_info_page.h"
 
+#include "engine/texts.h"
 #include "engine/tools/os_version.h"
 #include "ui/controls/ids.h"
 #include "ui/controls/ui_texts.h"
@@ -36,12 +37,12 @@ SystemInfoPage::SystemInfoPage(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     auto* system = new QGridLayout;
     system->setColumnStretch(1, 1);
-    system->addWidget(new QLabel(text::qs(text::OsLabel), this), 0, 0);
+    system->addWidget(new QLabel(text::qs(dw::text::OsLabel), this), 0, 0);
     QLabel* os = valueLabel(this, id::OsText);
     os->setText(QString::fromStdString(operatingSystemText()));
     os->setWordWrap(true);
     system->addWidget(os, 0, 1);
-    system->addWidget(new QLabel(text::qs(text::ProcessorLabel), this), 1, 0);
+    system->addWidget(new QLabel(text::qs(dw::text::ProcessorLabel), this), 1, 0);
     processor_ = valueLabel(this, id::ProcessorText);
     processor_->setWordWrap(true);
     system->addWidget(processor_, 1, 1);
@@ -58,13 +59,13 @@ SystemInfoPage::SystemInfoPage(QWidget* parent) : QWidget(parent)
         int right;  // 0: one value only
     };
     const Row rows[] = {
-        {text::UsedLabel, id::UsedGrouped, id::UsedScaled},
-        {text::FreeLabel, id::FreeGrouped, id::FreeScaled},
-        {text::CapacityLabel, id::CapacityGrouped, id::CapacityScaled},
-        {text::SectorsPerClusterLabel, id::SectorsPerCluster, 0},
-        {text::BytesPerSectorLabel, id::BytesPerSector, 0},
-        {text::FreeClustersLabel, id::FreeClusters, 0},
-        {text::ClusterSizeLabel, id::ClusterSize, 0},
+        {dw::text::UsedLabel, id::UsedGrouped, id::UsedScaled},
+        {dw::text::FreeLabel, id::FreeGrouped, id::FreeScaled},
+        {dw::text::CapacityLabel, id::CapacityGrouped, id::CapacityScaled},
+        {dw::text::SectorsPerClusterLabel, id::SectorsPerCluster, 0},
+        {dw::text::BytesPerSectorLabel, id::BytesPerSector, 0},
+        {dw::text::FreeClustersLabel, id::FreeClusters, 0},
+        {dw::text::ClusterSizeLabel, id::ClusterSize, 0},
     };
     int line = 1;
     for (const Row& row : rows) {
