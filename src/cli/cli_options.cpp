@@ -100,7 +100,8 @@ std::string usageText()
            "\n"
            "Коды завершения: 0 — успешно, 1 — папку или файл результатов не удалось прочитать,\n"
            "файл результатов не удалось записать или отмеченный объект не удалён (каждый\n"
-           "назван в stderr), 2 — ошибка в параметрах.\n";
+           "назван в stderr), 2 — ошибка в параметрах.\n" +
+           toolsUsageText();
 }
 
 std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -243,12 +244,28 @@ std::optional<CliOptions> parseCommandLine(const std::vector<std::string>& args,
             if (!value(text))
                 return std::nullopt;
             (arg == "--save-session" ? options.saveSession : options.loadSession) = text;
+        } else if (parseToolOption(arg, options.tools)) {
+            continue;
         } else {
             error = "Неизвестный параметр " + arg + ".";
             return std::nullopt;
         }
         if (!error.empty())
             return std::nullopt;
+    }
+    if (options.tools.any()) {
+        // A tool runs instead of a search; only --clean-temp takes folders.
+        if (options.anyKind() || options.loadSession || options.saveSession || options.markCopies ||
+            options.markAll || options.action != RowAction::None) {
+            error = "Инструменты нельзя сочетать с поиском, отметками и файлами результатов.";
+            return std::nullopt;
+        }
+        if (options.tools.cleanTemp == options.folders.empty()) {
+            error = options.tools.cleanTemp ? "Параметру --clean-temp нужны папки временных файлов."
+                                            : "Папки указываются только с --clean-temp.";
+            return std::nullopt;
+        }
+        return options;
     }
     if (!checkCombinations(options, error))
         return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/cli_tools.h"
 #include "engine/results/marking.h"
 
 #include <cstdint>
@@ -38,6 +39,7 @@ struct CliOptions {
     bool dryRun = false;          // only say what the action would do
     bool assumeYes = false;       // act without asking
     bool allowAllCopies = false;  // a group with every copy marked may go whole
+    ToolOptions tools;            // a tool instead of a search
 
     bool anyKind() const { return duplicates || size || mask || old; }
     bool sizeGiven() const { return empty || larger || smaller; }

@@ -105,6 +105,8 @@ int main(int argc, char** argv)
         std::cout << "diskwright-cli " << DW_VERSION << '\n';
         return 0;
     }
+    if (options.tools.any())
+        return cli::runTools(options.tools, options.folders, options.assumeYes);
 
     SearchSettings settings;
     if (options.settingsFile) {

@@ -52,6 +52,31 @@ inline constexpr const char* MoveCaption = "Перемещение...";
 inline constexpr const char* CompressCaption = "Сжатие...";
 inline constexpr const char* CompressFile = "Сжатие файла...";
 
+// Cleanup targets of the temporary-files page: the row names and descriptions.
+inline constexpr const char* TempFilesRow = "Временные файлы";
+inline constexpr const char* TempFilesDescription = "Папка содержит временные файлы программ";
+inline constexpr const char* CacheRow = "Кэш приложений";
+inline constexpr const char* CacheDescription = "Папка содержит кэш приложений";
+inline constexpr const char* ThumbnailsRow = "Эскизы изображений";
+inline constexpr const char* ThumbnailsDescription = "Папка содержит эскизы просмотренных изображений";
+inline constexpr const char* RecentRow = "Recent Documents";
+inline constexpr const char* RecentDescription = "Папка содеоржит ярлыки недавно открытых документов";
+
+// System information: the captions of its fields.
+inline constexpr const char* OsLabel = "Операционная система:";
+inline constexpr const char* ProcessorLabel = "Процессор:";
+inline constexpr const char* UsedLabel = "Занято:";
+inline constexpr const char* FreeLabel = "Свободно:";
+inline constexpr const char* CapacityLabel = "Емкость:";
+inline constexpr const char* SectorsPerClusterLabel = "Секторов в кластере:";
+inline constexpr const char* BytesPerSectorLabel = "Байт в секторе:";
+inline constexpr const char* FreeClustersLabel = "Количество кластеров:";
+inline constexpr const char* ClusterSizeLabel = "Минимальный размер файла:";
+
+// Emptying the Trash; %d the number of items.
+inline constexpr const char* EmptyTrashQuestion = "Удалить безвозвратно все объекты из корзины (%d шт.)?";
+inline constexpr const char* TrashIsEmpty = "Корзина пуста.";
+
 // "объект", "объекта" or "объектов" for a count.
 inline const char* objectsWord(unsigned long long count)
 {

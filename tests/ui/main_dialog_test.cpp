@@ -74,7 +74,7 @@ TEST(MainDialog, ResizingKeepsTheDesignedAnchors)
     EXPECT_EQ(window.tabs()->tabText(2), QStringLiteral("Одинаковые"));
     EXPECT_EQ(window.tabs()->currentIndex(), 0);
     EXPECT_TRUE(findById(&window, id::PreferencesButton)->isEnabled());
-    EXPECT_FALSE(findById(&window, id::EmptyTrashButton)->isEnabled());
+    EXPECT_TRUE(findById(&window, id::EmptyTrashButton)->isEnabled());
     EXPECT_FALSE(window.page(dw::ResultKind::Duplicates)->list()->sortEnabled());
     EXPECT_TRUE(window.page(dw::ResultKind::BySize)->list()->sortEnabled());
 }

@@ -19,6 +19,10 @@
 #include "ui/search/search_runner.h"
 #include "ui/search/statistics_dialog.h"
 #include "ui/settings/preferences_command.h"
+#include "ui/tools/installed_programs_page.h"
+#include "ui/tools/recycle_bin_cleaner.h"
+#include "ui/tools/system_info_page.h"
+#include "ui/tools/temp_files_page.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -179,10 +183,11 @@ void MainDialog::buildToolButtons()
     search->setMenu(searchMenu_);
     search->setPopupMode(QToolButton::InstantPopup);
 
-    // The Trash comes with its own page.
-    findById<QToolButton>(this, id::EmptyTrashButton)->setEnabled(false);
     connect(findById<QToolButton>(this, id::PreferencesButton), &QToolButton::clicked, this,
             [this] { showPreferences(); });
+    auto* trashCleaner = new RecycleBinCleaner(this);
+    connect(findById<QToolButton>(this, id::EmptyTrashButton), &QToolButton::clicked, trashCleaner,
+            &RecycleBinCleaner::empty);
     connect(findById<QToolButton>(this, id::AboutButton), &QToolButton::clicked, this, &MainDialog::showAbout);
     connect(findById<QToolButton>(this, id::HelpButton), &QToolButton::clicked, this, &MainDialog::showHelp);
 }
@@ -203,8 +208,11 @@ void MainDialog::buildTabs()
         pages_[static_cast<std::size_t>(kind)] = page;
         tabs_->addTab(page, text::qs(tabTitle(kind)));
     }
-    for (const char* title : {text::TabTempFiles, text::TabPrograms, text::TabSystemInfo})
-        tabs_->addTab(new QWidget(tabs_), text::qs(title));
+    auto* tempFiles = new TempFilesPage(tabs_);
+    tempFiles->setSettings(&settings_);
+    tabs_->addTab(tempFiles, text::qs(text::TabTempFiles));
+    tabs_->addTab(new InstalledProgramsPage(tabs_), text::qs(text::TabPrograms));
+    tabs_->addTab(new SystemInfoPage(tabs_), text::qs(text::TabSystemInfo));
     tabs_->setCurrentIndex(0);
 
     std::array<ResultsModel*, dw::kResultKindCount> models{};

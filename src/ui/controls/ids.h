@@ -74,6 +74,31 @@ inline constexpr int FindByMaskBox = 264;
 inline constexpr int FindOldBox = 269;
 inline constexpr int SubfoldersBox = 331;
 
+// Tool pages. Their controls reuse numbers of other windows (each window
+// numbers its own controls); findById searches a window's direct children
+// first, so the main window's tool buttons are still found by theirs.
+inline constexpr int SystemInfoPage = 119;
+inline constexpr int TempFilesPage = 120;
+inline constexpr int InstalledProgramsPage = 123;
+inline constexpr int ToolList = 262;
+inline constexpr int DeleteContentsButton = 238;
+inline constexpr int UninstallButton = 213;
+inline constexpr int ProgramsRefreshButton = 214;
+inline constexpr int RemoveEntryButton = 215;
+inline constexpr int OsText = 270;
+inline constexpr int ProcessorText = 275;
+inline constexpr int DriveCombo = 233;
+inline constexpr int UsedGrouped = 205;
+inline constexpr int UsedScaled = 211;
+inline constexpr int FreeGrouped = 255;
+inline constexpr int FreeScaled = 256;
+inline constexpr int CapacityGrouped = 336;
+inline constexpr int CapacityScaled = 338;
+inline constexpr int SectorsPerCluster = 212;
+inline constexpr int BytesPerSector = 213;
+inline constexpr int FreeClusters = 214;
+inline constexpr int ClusterSize = 215;
+
 // Commands
 inline constexpr int CmdNewSearch = 32797;
 inline constexpr int CmdLoadResults = 32795;

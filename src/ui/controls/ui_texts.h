@@ -202,4 +202,28 @@ inline constexpr const char* MaskPatterns = "Маски файлов:";
 inline constexpr const char* ColourDefault = "По умолчанию";
 inline constexpr const char* ColourOther = "Другой...";
 
+// Temporary-files page
+inline constexpr const char* ColumnTitle = "Название";
+inline constexpr const char* ColumnSize = "Размер";
+inline constexpr const char* ColumnDescription = "Описание";
+inline constexpr const char* DeleteContents = "Удалить Содержимое";
+
+// Installed programs page; %1 the program's name.
+inline constexpr const char* Uninstall = "Удалить программу";
+inline constexpr const char* RemoveEntry = "Удалить ссылку из реестра";
+inline constexpr const char* UninstallFailed =
+    "При удалении '%1' произошла ошибка. Возможно, удаление уже было произведено.\n"
+    "Хотите удалить '%1' из списка 'Установка и удаление программ'?";
+inline constexpr const char* RemoveEntryQuestion =
+    "Вы действительно хотите удалить '%1' из списка 'Установка и удаление программ'?";
+
+// System information page (the field captions are in engine/texts.h)
+inline constexpr const char* DrivesGroup = "Диски";
+// Shown after the processor's name while its clock is being measured.
+inline constexpr const char* Measuring = "(измерение частоты...)";
+
+// Emptying the Trash (the question is in engine/texts.h); %1 a count.
+inline constexpr const char* EmptyingTrash = "Очистка корзины...";
+inline constexpr const char* TrashItemsLeft = "Не удалось удалить из корзины объектов: %1.";
+
 }  // namespace dw::ui::text
