@@ -18,11 +18,11 @@ namespace {
 
 // Bytes of each of a reader thread's two buffers: large enough for a long
 // sequential read, small enough that the pool's buffers stay a few MiB.
-constexpr std::size_t kReadBuffer = 64u << 10;
+constexpr std::size_t kReadBuffer = 32u << 10;
 // Files fingerprinted and proved together before their rows are reported:
 // enough to keep the pool busy and the reads sorted by place, few enough that
 // rows keep arriving while a large tree is searched.
-constexpr std::size_t kWindowFiles = 32768;
+constexpr std::size_t kWindowFiles = 8192;
 
 // The candidates of one size: files outside the excluded folders, one path
 // per inode, as list indices in list order.

@@ -24,7 +24,7 @@ struct DuplicateOptions {
     Colour defaultColour = 0;
     // Files read at once. Sized for the disk's queue, not the processor: the
     // threads mostly wait for their reads. 1 reads one file at a time.
-    std::size_t readerThreads = 12;
+    std::size_t readerThreads = 8;
 };
 
 // Reports groups of files with equal contents: equal size and prefix CRC-32

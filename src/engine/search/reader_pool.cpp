@@ -1,24 +1,27 @@
 #include "engine/search/reader_pool.h"
 
-namespace dw {
+#include <sys/mman.h>
 
-ReaderPool::Slot ReaderPool::makeSlot(std::size_t bufferSize)
-{
-    Slot slot;
-    // Allocated here, on the caller's thread: the workers then never touch
-    // the allocator and get no memory arenas of their own.
-    slot.first.reset(new char[bufferSize]);
-    slot.second.reset(new char[bufferSize]);
-    slot.folders = std::make_unique<FolderCache>();
-    slot.buffers = {slot.first.get(), slot.second.get(), bufferSize, slot.folders.get()};
-    return slot;
-}
+#include <new>
+
+namespace dw {
 
 ReaderPool::ReaderPool(std::size_t threads, std::size_t bufferSize)
 {
     const std::size_t count = std::max<std::size_t>(threads, 1);
-    for (std::size_t i = 0; i < count; ++i)
-        slots_.push_back(makeSlot(bufferSize));
+    buffersLength_ = count * 2 * bufferSize;
+    void* mapping = ::mmap(nullptr, buffersLength_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        throw std::bad_alloc();
+    buffers_ = static_cast<char*>(mapping);
+    // Everything a worker uses is made here, on the caller's thread: the
+    // workers then never call the allocator and get no memory arenas.
+    for (std::size_t i = 0; i < count; ++i) {
+        char* first = buffers_ + 2 * i * bufferSize;
+        auto folders = std::make_unique<FolderCache>();
+        FolderCache* cache = folders.get();
+        slots_.push_back({std::move(folders), {first, first + bufferSize, bufferSize, cache}});
+    }
     if (threads > 1) {
         for (std::size_t i = 0; i < threads; ++i)
             workers_.emplace_back([this, i] { runWorker(i); });
@@ -34,6 +37,7 @@ ReaderPool::~ReaderPool()
     wake_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
+    ::munmap(buffers_, buffersLength_);
 }
 
 void ReaderPool::drain(Buffers& buffers)

@@ -43,15 +43,16 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<char[]> first;
-        std::unique_ptr<char[]> second;
         std::unique_ptr<FolderCache> folders;
         Buffers buffers;
     };
-    Slot makeSlot(std::size_t bufferSize);
     void runWorker(std::size_t slot);
     void drain(Buffers& buffers);
 
+    // All threads' buffers in one mapping of their own: given back to the
+    // system whole when the pool ends, instead of staying in the heap.
+    char* buffers_ = nullptr;
+    std::size_t buffersLength_ = 0;
     std::vector<Slot> slots_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
