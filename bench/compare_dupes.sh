@@ -3,7 +3,7 @@
 # rmlint on one tree, then checks that our groups equal jdupes's.
 # Usage: bench/compare_dupes.sh [--cold] TREE [RUNS=5]
 # Warm (default): every file is read once first, so all runs see a warm page
-# cache. --cold: the page cache is dropped before every run (sync, then
+# cache. The tools take turns run by run; each one's median is printed. --cold: the page cache is dropped before every run (sync, then
 # "echo 3 > /proc/sys/vm/drop_caches"); that needs root, and the mode says so
 # and skips when it cannot write the file.
 # DW_CLI overrides the CLI binary (default build/src/cli/diskwright-cli);
@@ -65,29 +65,42 @@ else
 fi
 
 declare -A result   # tool -> its groups, for group_compare.py
-printf '%-8s %10s %14s %8s %8s\n' tool "median s" "peak RSS MiB" groups "groups*"
-declare -A median_of
+tools=()
+declare -A status_of
 for tool in ${DW_TOOLS:-ours jdupes fdupes rdfind rmlint}; do
     set_cmd "$tool"
-    if ! command -v "${CMD[0]}" > /dev/null; then
+    if command -v "${CMD[0]}" > /dev/null; then
+        tools+=("$tool")
+        status_of[$tool]=0
+        : > "$work/$tool.times"
+    else
         printf '%-8s skipped: %s not found\n' "$tool" "${CMD[0]}"
-        continue
     fi
-    : > "$work/times"
-    status=0
-    for ((i = 1; i <= runs; i++)); do
+done
+# Runs take turns (each tool's first run, then each tool's second, ...), so
+# that a change in the machine's load falls on every tool alike.
+for ((i = 1; i <= runs; i++)); do
+    for tool in "${tools[@]}"; do
+        set_cmd "$tool"
         echo "$tool run $i/$runs" >&2
         ((cold)) && drop_caches
-        /usr/bin/time -f '%e %M' -o "$work/time" "${CMD[@]}" > "$work/$tool.stdout" 2> "$work/$tool.stderr" || status=$?
-        tail -n 1 "$work/time" >> "$work/times"
+        /usr/bin/time -f '%e %M' -o "$work/time" "${CMD[@]}" > "$work/$tool.stdout" 2> "$work/$tool.stderr" ||
+            status_of[$tool]=$?
+        tail -n 1 "$work/time" >> "$work/$tool.times"
     done
-    median=$(cut -d' ' -f1 "$work/times" | sort -n |
+done
+
+printf '%-8s %10s %14s %8s %8s\n' tool "median s" "peak RSS MiB" groups "groups*"
+declare -A median_of
+for tool in "${tools[@]}"; do
+    set_cmd "$tool"
+    median=$(cut -d' ' -f1 "$work/$tool.times" | sort -n |
              awk '{ t[NR] = $1 } END { print (NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2) }')
-    rss=$(awk '$2 > m { m = $2 } END { printf "%.1f", m / 1024 }' "$work/times")
+    rss=$(awk '$2 > m { m = $2 } END { printf "%.1f", m / 1024 }' "$work/$tool.times")
     read -r raw norm < <(python3 "$bench/group_compare.py" count "$RESULT")
     printf '%-8s %10s %14s %8s %8s' "$tool" "$median" "$rss" "$raw" "$norm"
-    if ((status != 0)); then
-        printf '   (exit status %d) %s' "$status" "$(tail -n 1 "$work/$tool.stderr")"
+    if ((status_of[$tool] != 0)); then
+        printf '   (exit status %d) %s' "${status_of[$tool]}" "$(tail -n 1 "$work/$tool.stderr")"
     fi
     printf '\n'
     result[$tool]=$RESULT
