@@ -43,18 +43,23 @@ for folder in "${folders[@]}"; do
 done
 jdupes=(jdupes -r -q -A "${folders[@]}")
 
-declare -A median_of
-for tool in ours jdupes; do
-    declare -n cmd=$tool
-    ((cold)) || "${cmd[@]}" > /dev/null 2>&1 || true  # warm-up run
-    : > "$work/times"
-    for ((i = 1; i <= runs; i++)); do
+# Runs take turns, so that a change in the machine's load falls on both alike.
+((cold)) || { "${ours[@]}" > /dev/null 2>&1 || true; }  # warm-up run
+: > "$work/ours.times"
+: > "$work/jdupes.times"
+for ((i = 1; i <= runs; i++)); do
+    for tool in ours jdupes; do
+        declare -n cmd=$tool
         ((cold)) && drop_caches
         /usr/bin/time -f '%e %M' -o "$work/time" "${cmd[@]}" > "$work/$tool.out" 2> /dev/null || true
-        tail -n 1 "$work/time" >> "$work/times"
+        tail -n 1 "$work/time" >> "$work/$tool.times"
+        unset -n cmd
     done
-    median_of[$tool]=$(cut -d' ' -f1 "$work/times" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
-    rss=$(awk '$2 > m { m = $2 } END { printf "%.1f", m / 1024 }' "$work/times")
+done
+declare -A median_of
+for tool in ours jdupes; do
+    median_of[$tool]=$(cut -d' ' -f1 "$work/$tool.times" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    rss=$(awk '$2 > m { m = $2 } END { printf "%.1f", m / 1024 }' "$work/$tool.times")
     printf '%-8s median %6s s   peak RSS %6s MiB   groups %s\n' "$tool" "${median_of[$tool]}" "$rss" \
         "$(python3 "$bench/group_compare.py" count "$work/$tool.out")"
 done
