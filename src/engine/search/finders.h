@@ -22,12 +22,17 @@ struct DuplicateOptions {
     std::vector<std::string> excludeDirs;
     Colour duplicatesColour = 0x8E8E8E;       // background of every second group
     Colour defaultColour = 0;
+    // Files read at once. Sized for the disk's queue, not the processor: the
+    // threads mostly wait for their reads. 1 reads one file at a time.
+    std::size_t readerThreads = 8;
 };
 
 // Reports groups of files with equal contents: equal size and prefix CRC-32
 // make candidates, a whole-content comparison proves them. Empty files,
 // folders, files in excluded folders and second paths of one inode never take
-// part. Groups come in ascending size; each reported entry leaves the list.
+// part. Groups come in ascending size, within a size in ascending CRC and then
+// in walk order, whatever readerThreads is; each reported entry leaves the
+// list. Buffers and open files are bounded by readerThreads, never by the tree.
 FinderResult findDuplicates(ScanList& list, const DuplicateOptions& options, Progress& progress,
                             RowSink& rows);
 

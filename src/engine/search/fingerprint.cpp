@@ -1,8 +1,15 @@
 #include "engine/search/fingerprint.h"
 
+#include "platform/safe_path.h"
+
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+// The state on the stack: the reader threads never call the allocator.
+#define XXH_STATIC_LINKING_ONLY
+#include <xxhash.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,38 +19,33 @@
 
 namespace dw {
 
+int openForReading(const std::string& path, int flags)
+{
+    flags |= O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    if (path.size() < PATH_MAX)
+        return ::open(path.c_str(), flags);
+    // Too long for one system call: resolve it a component at a time.
+    platform::ParentAndLeaf parent = platform::openParentNoFollow(path);
+    if (parent.error != 0) {
+        errno = parent.error;
+        return -1;
+    }
+    return ::openat(parent.parent.get(), parent.leaf.c_str(), flags);
+}
+
 QuietReader::~QuietReader() { close(); }
 
-QuietReader::QuietReader(QuietReader&& other) noexcept
-    : fd_(other.fd_), error_(other.error_), restoreAccessTime_(other.restoreAccessTime_),
-      accessTime_(other.accessTime_)
-{
-    other.fd_ = -1;
-}
-
-QuietReader& QuietReader::operator=(QuietReader&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        fd_ = other.fd_;
-        error_ = other.error_;
-        restoreAccessTime_ = other.restoreAccessTime_;
-        accessTime_ = other.accessTime_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-bool QuietReader::open(const FileEntry& entry)
+bool QuietReader::open(const FileEntry& entry, bool sequential, FolderCache* folders)
 {
     close();
-    const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-    const std::string path = entry.path();
-    fd_ = ::open(path.c_str(), flags | O_NOATIME);
+    auto openWith = [&](int flags) {
+        return folders ? folders->openFile(entry, flags) : openForReading(entry.path(), flags);
+    };
+    fd_ = openWith(O_NOATIME);
     restoreAccessTime_ = false;
     if (fd_ < 0 && errno == EPERM) {
         // O_NOATIME needs ownership; read normally and put the time back.
-        fd_ = ::open(path.c_str(), flags);
+        fd_ = openWith(0);
         restoreAccessTime_ = fd_ >= 0;
     }
     if (fd_ < 0) {
@@ -61,7 +63,8 @@ bool QuietReader::open(const FileEntry& entry)
         return false;
     }
     accessTime_ = st.st_atim;
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (sequential)
+        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     error_ = 0;
     return true;
 }
@@ -82,6 +85,21 @@ bool QuietReader::readAt(std::uint64_t offset, char* buffer, std::size_t length)
     return true;
 }
 
+QuietReader::Cached QuietReader::readCachedAt(std::uint64_t offset, char* buffer, std::size_t length)
+{
+    struct iovec piece {buffer, length};
+    ssize_t got;
+    do {
+        got = ::preadv2(fd_, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got == static_cast<ssize_t>(length))
+        return Cached::Yes;
+    if (got >= 0 || errno == EAGAIN || errno == EOPNOTSUPP)
+        return Cached::No;  // partly cached, or not at all: the ordered pass reads it
+    error_ = errno;
+    return Cached::Failed;
+}
+
 void QuietReader::close()
 {
     if (fd_ < 0)
@@ -94,125 +112,98 @@ void QuietReader::close()
     fd_ = -1;
 }
 
-int fingerprint(const FileEntry& entry, std::uint32_t prefixLength, std::uint32_t& crc)
+int fingerprint(const FileEntry& entry, std::uint32_t prefixLength, char* buffer, std::uint32_t& crc,
+                FolderCache* folders)
 {
     crc = 0;
     if (entry.size == 0)
         return EINVAL;
     QuietReader reader;
-    if (!reader.open(entry))
+    if (!reader.open(entry, false, folders))
         return reader.error();
     std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength, entry.size));
-    std::unique_ptr<char[]> buffer(new char[length]);
-    if (!reader.readAt(0, buffer.get(), length))
+    if (!reader.readAt(0, buffer, length))
         return reader.error();
-    crc = static_cast<std::uint32_t>(
-        ::crc32(::crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(buffer.get()),
-                static_cast<uInt>(length)));
+    crc = static_cast<std::uint32_t>(::crc32(::crc32(0L, Z_NULL, 0),
+                                             reinterpret_cast<const Bytef*>(buffer),
+                                             static_cast<uInt>(length)));
     return 0;
+}
+
+int fingerprint(const FileEntry& entry, std::uint32_t prefixLength, std::uint32_t& crc)
+{
+    std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength, entry.size));
+    std::unique_ptr<char[]> buffer(new char[std::max<std::size_t>(length, 1)]);
+    return fingerprint(entry, prefixLength, buffer.get(), crc);
 }
 
 namespace {
 
-// Above this many open files a group reopens its members for every chunk
-// instead of keeping them open, so huge groups cannot exhaust descriptors.
-constexpr std::size_t kMaxOpenMembers = 256;
-// Reads come from the page cache most of the time, so small chunks cost few
-// extra system calls while keeping the memory of a search low.
-constexpr std::size_t kChunkBudget = 1u << 20;  // bytes of buffers per group
-
-std::size_t chunkSizeFor(std::size_t members, std::uint64_t fileSize)
-{
-    std::size_t chunk = kChunkBudget / std::max<std::size_t>(members, 1);
-    chunk = std::clamp<std::size_t>(chunk, 16u << 10, 256u << 10);
-    return static_cast<std::size_t>(std::min<std::uint64_t>(chunk, fileSize));
-}
+bool cancelled(const Progress* progress) { return progress && progress->cancelled(); }
 
 }  // namespace
 
-std::vector<std::vector<std::size_t>> splitByContent(const std::vector<FileEntry*>& entries,
-                                                      const std::vector<std::size_t>& members,
-                                                      Progress* progress,
-                                                      std::uint64_t& unreadable)
+bool digestContents(const FileEntry& entry, char* buffer, std::size_t bufferSize,
+                    FolderCache* folders, const Progress* progress, ContentDigest& digest)
 {
-    std::vector<std::vector<std::size_t>> result;
-    if (members.size() < 2)
-        return result;
-    const std::uint64_t fileSize = entries[members.front()]->size;
-    const bool keepOpen = members.size() <= kMaxOpenMembers;
-    const std::size_t chunk = chunkSizeFor(members.size(), fileSize);
-
-    struct Member {
-        std::size_t index;
-        QuietReader reader;
-        std::unique_ptr<char[]> buffer;
-    };
-    std::vector<Member> all;
-    all.reserve(members.size());
-    for (std::size_t index : members)
-        all.push_back({index, QuietReader(), std::unique_ptr<char[]>(new char[chunk])});
-
-    // Each set holds positions in `all`; sets split as chunks differ.
-    std::vector<std::vector<std::size_t>> sets(1);
-    for (std::size_t i = 0; i < all.size(); ++i)
-        sets[0].push_back(i);
-
-    auto readChunk = [&](Member& member, std::uint64_t offset, std::size_t length) {
-        if (!member.reader.isOpen() && !member.reader.open(*entries[member.index]))
+    QuietReader reader;
+    if (!reader.open(entry, entry.size > bufferSize, folders))
+        return false;
+    XXH3_state_t state;
+    XXH3_INITSTATE(&state);
+    if (XXH3_128bits_reset(&state) != XXH_OK)
+        return false;
+    for (std::uint64_t offset = 0; offset < entry.size; offset += bufferSize) {
+        if (cancelled(progress))
             return false;
-        bool ok = member.reader.readAt(offset, member.buffer.get(), length);
-        if (!keepOpen || !ok)
-            member.reader.close();
-        return ok;
-    };
+        std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(bufferSize, entry.size - offset));
+        if (!reader.readAt(offset, buffer, length))
+            return false;
+        XXH3_128bits_update(&state, buffer, length);
+    }
+    XXH128_hash_t hash = XXH3_128bits_digest(&state);
+    digest = {hash.low64, hash.high64};
+    return true;
+}
 
-    for (std::uint64_t offset = 0; offset < fileSize && !sets.empty(); offset += chunk) {
-        if (progress && progress->cancelled())
-            return result;
-        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, fileSize - offset));
-        std::vector<std::vector<std::size_t>> nextSets;
-        for (std::vector<std::size_t>& set : sets) {
-            std::vector<std::size_t> readable;
-            for (std::size_t pos : set) {
-                if (readChunk(all[pos], offset, length))
-                    readable.push_back(pos);
-                else
-                    ++unreadable;
+void compareWithFirst(const FileEntry& first, const FileEntry* const* others, std::size_t count,
+                      char* firstBuffer, char* secondBuffer, std::size_t bufferSize,
+                      FolderCache* folders, const Progress* progress, Comparison* outcomes)
+{
+    const std::uint64_t size = first.size;
+    const bool sequential = size > bufferSize;
+    QuietReader a;
+    bool firstReadable = a.open(first, sequential, folders);
+    const bool firstHeld = firstReadable && !sequential && a.readAt(0, firstBuffer, size);
+    firstReadable = firstReadable && (sequential || firstHeld);
+    for (std::size_t k = 0; k < count; ++k) {
+        Comparison& outcome = outcomes[k];
+        if (cancelled(progress)) {
+            outcome = Comparison::Cancelled;
+            continue;
+        }
+        if (!firstReadable) {
+            outcome = Comparison::FirstUnreadable;
+            continue;
+        }
+        QuietReader b;
+        outcome = b.open(*others[k], sequential, folders) ? Comparison::Equal : Comparison::SecondUnreadable;
+        for (std::uint64_t offset = 0; outcome == Comparison::Equal && offset < size; offset += bufferSize) {
+            if (cancelled(progress)) {
+                outcome = Comparison::Cancelled;
+                break;
             }
-            // Partition by equal chunk: each file joins the first set whose
-            // representative has the same bytes.
-            std::vector<std::vector<std::size_t>> parts;
-            for (std::size_t pos : readable) {
-                auto same = std::find_if(parts.begin(), parts.end(), [&](const std::vector<std::size_t>& part) {
-                    return std::memcmp(all[part.front()].buffer.get(), all[pos].buffer.get(), length) == 0;
-                });
-                if (same == parts.end())
-                    parts.push_back({pos});
-                else
-                    same->push_back(pos);
-            }
-            for (auto& part : parts) {
-                if (part.size() >= 2) {
-                    nextSets.push_back(std::move(part));
-                } else {
-                    all[part.front()].reader.close();
-                }
+            const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(bufferSize, size - offset));
+            if (!firstHeld && !a.readAt(offset, firstBuffer, length)) {
+                outcome = Comparison::FirstUnreadable;
+                firstReadable = false;
+            } else if (!b.readAt(offset, secondBuffer, length)) {
+                outcome = Comparison::SecondUnreadable;
+            } else if (std::memcmp(firstBuffer, secondBuffer, length) != 0) {
+                outcome = Comparison::Different;
             }
         }
-        sets = std::move(nextSets);
     }
-    for (const auto& set : sets) {
-        std::vector<std::size_t> indices;
-        for (std::size_t pos : set) {
-            indices.push_back(all[pos].index);
-            all[pos].reader.close();
-        }
-        result.push_back(std::move(indices));
-    }
-    // Sets come out in the order of their first member.
-    std::sort(result.begin(), result.end(),
-              [](const auto& a, const auto& b) { return a.front() < b.front(); });
-    return result;
 }
 
 }  // namespace dw
