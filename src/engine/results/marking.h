@@ -27,8 +27,13 @@ std::size_t removeChecked(ResultList& list);
 // carry 0, and there a group is a run of rows with one background colour,
 // which is how the list stripes its groups.
 bool startsCopyGroup(const ResultList& list, std::size_t index);
-// Checks every row of each group but its first, which is unchecked: one
-// copy of every file stays.
-void markCopies(ResultList& list);
+// Which copy of each group "Отметить копии" leaves unchecked: the first in
+// list order, the one modified longest ago or most recently (lstat), or the
+// one with the shortest path. Ties go to the earlier row.
+enum class KeepRule { First, Oldest, Newest, Shortest };
+// Checks every row of each group but the one `keep` picks, which is
+// unchecked: one copy of every file stays. A row whose file is gone is
+// picked only when every file of its group is.
+void markCopies(ResultList& list, KeepRule keep);
 
 }  // namespace dw

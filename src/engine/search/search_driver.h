@@ -29,6 +29,7 @@ struct SearchStatistics {
     double seconds = 0;                               // elapsed, from the stopwatch
     bool cancelled = false;
     std::uint64_t skipped = 0;   // folders and files that could not be read
+    std::uint64_t protectedLeftOut = 0;  // entries the security level left out
     std::vector<std::string> unreadableScope;  // scope folders that could not be listed
 };
 

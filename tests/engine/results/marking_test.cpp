@@ -75,7 +75,7 @@ TEST(Marking, CopiesAreAllButTheFirstOfEachGroup)
     ResultList searched{dw::ResultKind::Duplicates};
     addFiles(tree, searched, {{1, kGrey}, {1, kGrey}, {3, kGrey}, {3, kGrey}, {3, kGrey}, {4, kWhite}});
     searched.setChecked(0, true);
-    dw::markCopies(searched);
+    dw::markCopies(searched, dw::KeepRule::First);
     EXPECT_EQ(marks(searched), (std::vector<bool>{false, true, false, true, true, false}));
     expectTotalsRight(searched);
 
@@ -83,10 +83,51 @@ TEST(Marking, CopiesAreAllButTheFirstOfEachGroup)
     ResultList loaded{dw::ResultKind::Duplicates};
     addFiles(tree, loaded, {{0, kGrey}, {0, kGrey}, {0, kWhite}, {0, kWhite}, {0, kWhite}, {0, kGrey}, {0, kGrey}});
     dw::markAll(loaded);
-    dw::markCopies(loaded);
+    dw::markCopies(loaded, dw::KeepRule::First);
     EXPECT_EQ(marks(loaded), (std::vector<bool>{false, true, false, true, true, false, true}));
     expectTotalsRight(loaded);
     EXPECT_FALSE(dw::startsCopyGroup(loaded, 7));
+}
+
+TEST(Marking, CopiesKeepTheFileTheRuleChooses)
+{
+    dwtest::TempTree tree;
+    // Group 1: a mid-aged file with a long path, the newest, the oldest.
+    // Group 2: two files of one age and one path length: the first wins.
+    // Group 3: the first file is gone, so every rule keeps the second.
+    // Group 4: the Cyrillic name has fewer characters, though more bytes.
+    struct File {
+        std::string name;
+        std::int64_t age;
+        std::uint32_t group;
+    };
+    const std::vector<File> files = {
+        {"длинная/папка/a.bin", 2000, 1}, {"b/новый.bin", 10, 1}, {"s.bin", 9000, 1},
+        {"x1.bin", 500, 2},               {"x2.bin", 500, 2},     {"gone.bin", 100, 3},
+        {"kept.bin", 100, 3},             {"abcdefg.bin", 60, 4}, {"щука.bin", 50, 4},
+    };
+    ResultList list{dw::ResultKind::Duplicates};
+    for (const File& file : files) {
+        list.addRow(tree.write(file.name, "same"), dw::attr::Archive, 4, 0, 0, file.group);
+        tree.age(file.name, file.age);
+    }
+    ASSERT_EQ(::unlink(tree.path("gone.bin").c_str()), 0);
+
+    auto keptBy = [&](dw::KeepRule rule) {
+        dw::markAll(list);
+        dw::markCopies(list, rule);
+        expectTotalsRight(list);
+        return marks(list);
+    };
+    using Marks = std::vector<bool>;
+    EXPECT_EQ(keptBy(dw::KeepRule::First),
+              (Marks{false, true, true, false, true, true, false, false, true}));
+    EXPECT_EQ(keptBy(dw::KeepRule::Oldest),
+              (Marks{true, true, false, false, true, true, false, false, true}));
+    EXPECT_EQ(keptBy(dw::KeepRule::Newest),
+              (Marks{true, false, true, false, true, true, false, true, false}));
+    EXPECT_EQ(keptBy(dw::KeepRule::Shortest),
+              (Marks{true, true, false, false, true, true, false, true, false}));
 }
 
 }  // namespace
