@@ -19,6 +19,7 @@ class ProgressDialog;
 class QueuedRowSink;
 class ResultsModel;
 class ResultsPage;
+class SearchEndNotice;
 class SearchRunner;
 class SessionCommands;
 class TrayIcon;
@@ -39,6 +40,7 @@ public:
     ProgressDialog* progressDialog() const { return progress_; }
     TrayIcon* trayIcon() const { return tray_; }
     SessionCommands* sessions() const { return sessions_; }
+    SearchEndNotice* searchEndNotice() const { return notice_; }
     QMenu* searchMenu() const { return searchMenu_; }
     QTabWidget* tabs() const { return tabs_; }
     bool searchRunning() const;
@@ -78,6 +80,7 @@ private:
     SearchRunner* runner_ = nullptr;
     QueuedRowSink* sink_ = nullptr;
     SessionCommands* sessions_ = nullptr;
+    SearchEndNotice* notice_ = nullptr;
     AnchorLayout* anchors_ = nullptr;
     bool quitting_ = false;
 };
