@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <memory>
+
 namespace {
 
 using namespace dwtest;
@@ -152,6 +154,17 @@ TEST_F(DuplicatesCommand, MarkCopiesKeepsOneOfEachAndDeletingEveryCopyAsksFirst)
     }
     EXPECT_EQ(offered, (QStringList{"Оставить первый в списке", "Оставить самый старый",
                                     "Оставить самый новый", "Оставить с самым коротким путём"}));
+    // The context menu offers the same four under "Отметить".
+    select(0);
+    std::unique_ptr<QMenu> context(list().createContextMenu(nullptr));
+    QMenu* markMenu = nullptr;
+    for (QAction* action : context->actions())
+        if (action->menu() && action->text() == "Отметить")
+            markMenu = action->menu();
+    ASSERT_NE(markMenu, nullptr);
+    QAction* copies = list().command(id::CmdMarkCopies);
+    EXPECT_TRUE(markMenu->actions().contains(copies));
+    EXPECT_EQ(copies->menu(), list().markCopiesMenu());
     std::vector<bool> marks;
     for (const dw::ResultRow& row : rows().rows())
         marks.push_back(row.checked);

@@ -43,7 +43,7 @@ HelpWindow::HelpWindow(const QString& file, QWidget* parent)
     layout->addWidget(browser_);
     layout->addWidget(buttons);
     const int lineHeight = fontMetrics().height();
-    resize(lineHeight * 40, lineHeight * 36);
+    resize(lineHeight * 50, lineHeight * 40);
     browser_->setFocus();
 }
 

@@ -216,7 +216,7 @@ void ResultsModel::adoptChanged(ResultList changed)
     }
     // A removal per run keeps the rest of the view in place; very many runs
     // cost more than drawing the list again.
-    constexpr std::size_t kMostRuns = 64;
+    constexpr std::size_t kMostRuns = 32;
     std::vector<std::pair<std::size_t, std::size_t>> runs;  // first, last
     for (std::size_t at : removed) {
         if (!runs.empty() && runs.back().second + 1 == at)
