@@ -40,7 +40,6 @@ public:
     ProgressDialog* progressDialog() const { return progress_; }
     TrayIcon* trayIcon() const { return tray_; }
     SessionCommands* sessions() const { return sessions_; }
-    SearchEndNotice* searchEndNotice() const { return notice_; }
     QMenu* searchMenu() const { return searchMenu_; }
     QTabWidget* tabs() const { return tabs_; }
     bool searchRunning() const;
