@@ -1,8 +1,11 @@
 #include "engine/operations/file_operations_fixtures.h"
 #include "list_commands_fixture.h"
 
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+
+#include <memory>
 
 namespace {
 
@@ -132,7 +135,36 @@ TEST_F(DuplicatesCommand, MarkCopiesKeepsOneOfEachAndDeletingEveryCopyAsksFirst)
     addRows({tree.write("1/a", "same"), tree.write("2/a", "same"), tree.write("3/a", "same")},
             false, 1);
     addRows({tree.write("1/b", "other"), tree.write("2/b", "other")}, true, 2);
-    click(id::MarkCopiesButton);
+    // The button offers the four choices of the copy to keep.
+    QStringList offered;
+    auto chooseFirst = [&offered] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return false;
+        for (QAction* action : menu->actions())
+            offered << action->text();
+        menu->actions().constFirst()->trigger();
+        menu->hide();
+        return true;
+    };
+    {
+        ModalScript script({chooseFirst});
+        click(id::MarkCopiesButton);
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(offered, (QStringList{"Оставить первый в списке", "Оставить самый старый",
+                                    "Оставить самый новый", "Оставить с самым коротким путём"}));
+    // The context menu offers the same four under "Отметить".
+    select(0);
+    std::unique_ptr<QMenu> context(list().createContextMenu(nullptr));
+    QMenu* markMenu = nullptr;
+    for (QAction* action : context->actions())
+        if (action->menu() && action->text() == "Отметить")
+            markMenu = action->menu();
+    ASSERT_NE(markMenu, nullptr);
+    QAction* copies = list().command(id::CmdMarkCopies);
+    EXPECT_TRUE(markMenu->actions().contains(copies));
+    EXPECT_EQ(copies->menu(), list().markCopiesMenu());
     std::vector<bool> marks;
     for (const dw::ResultRow& row : rows().rows())
         marks.push_back(row.checked);

@@ -185,12 +185,13 @@ TEST(MainDialog, SessionSaveAndLoadThroughTheMenu)
     EXPECT_EQ(duplicates->rowCount(), 2);
     EXPECT_EQ(window.tabs()->currentWidget(), window.page(dw::ResultKind::Duplicates));
 
-    // A damaged file is reported and what was read stays.
+    // A damaged file is reported and the lists stay as they were.
     tree.write("broken.dwx", std::string("\x05\x00\x00\x00", 4));
     window.sessions()->setFileAsker([&](bool) { return QString::fromStdString(tree.path("broken.dwx")); });
     window.searchMenu()->actions()[1]->trigger();
     ASSERT_TRUE(done.wait(10000));
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors[0], QStringLiteral("Файл результатов повреждён."));
+    EXPECT_EQ(duplicates->rowCount(), 2);
     EXPECT_TRUE(window.isEnabled());
 }

@@ -505,7 +505,7 @@ SessionStatus saveSession(const std::string& path, const ResultSet& results, Pro
 }
 
 SessionStatus loadSession(const std::string& path, const SessionLists& lists, Progress& progress,
-                          const SessionListShown& shown)
+                          const SessionListShown& shown, const SessionListShown& filled)
 {
     progress.cancel.store(false, std::memory_order_relaxed);
     // Non-blocking so that a FIFO given as the file cannot hang the open.
@@ -535,12 +535,16 @@ SessionStatus loadSession(const std::string& path, const SessionLists& lists, Pr
             if (status != SessionStatus::Ok)
                 break;
             progress.setPhase(sessionListText(kind));
+            bool started = false;
             status = readListBlock(*lists[static_cast<std::size_t>(kind)], in, progress, [&] {
+                started = true;
                 if (shown)
                     shown(kind);
             });
             if (status == SessionStatus::Ok && progress.cancelled())
                 status = SessionStatus::Cancelled;
+            if (status == SessionStatus::Ok && started && filled)
+                filled(kind);
         }
         // Nothing follows the fourth block in a file this program wrote.
         if (status == SessionStatus::Ok && in.remaining() != 0)

@@ -120,9 +120,12 @@ SessionStatus saveSession(const std::string& path, const ResultSet& results, Pro
 // Reads the four lists from `path` (a regular file). On a cancel the lists
 // read so far keep their new rows and the others their old ones; on Damaged
 // (the file ends early, holds an impossible length or has bytes after the
-// fourth block) what was read before the fault stays.
+// fourth block) what was read before the fault stays. `filled` is called with
+// the kind of each list whose rows the file replaced and whose block was read
+// whole.
 SessionStatus loadSession(const std::string& path, const SessionLists& lists, Progress& progress,
-                          const SessionListShown& shown = {});
+                          const SessionListShown& shown = {},
+                          const SessionListShown& filled = {});
 SessionStatus loadSession(const std::string& path, ResultSet& results, Progress& progress,
                           const SessionListShown& shown = {});
 

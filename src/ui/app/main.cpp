@@ -2,6 +2,7 @@
 #include "engine/results/type_description.h"
 #include "platform/qsettings_store.h"
 #include "ui/app/main_dialog.h"
+#include "ui/app/session_commands.h"
 #include "ui/app/splash_window.h"
 
 #include <QApplication>
@@ -34,5 +35,9 @@ int main(int argc, char** argv)
     dw::ui::MainDialog window;
     window.show();
     splash.finish(&window);
+    // A session file named on the command line: what a file manager runs to open one.
+    const QString session = dw::ui::SessionCommands::fileFromArguments(QApplication::arguments());
+    if (!session.isEmpty())
+        window.sessions()->loadFile(session);
     return app.exec();
 }

@@ -3,6 +3,9 @@
 #include "engine/texts.h"
 #include "platform/qsettings_store.h"
 #include "ui/app/about_dialog.h"
+#include "ui/app/desktop_notifier.h"
+#include "ui/app/help_window.h"
+#include "ui/app/tool_bar_button.h"
 #include "ui/app/session_commands.h"
 #include "ui/app/app_icon.h"
 #include "ui/app/tray_icon.h"
@@ -26,7 +29,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -34,7 +36,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QUrl>
 
 namespace dw::ui {
 
@@ -105,6 +106,7 @@ MainDialog::MainDialog(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(tray_, &TrayIcon::openRequested, this, &MainDialog::restoreFromTray);
     connect(tray_, &TrayIcon::exitRequested, this, &MainDialog::quit);
     connect(progress_, &ProgressDialog::phaseChanged, tray_, &TrayIcon::setTip);
+    notice_ = new SearchEndNotice(this, progress_, tray_);
 
     runner_ = new SearchRunner(this);
     connect(runner_, &SearchRunner::finished, this, &MainDialog::onSearchFinished);
@@ -138,16 +140,12 @@ void MainDialog::buildToolButtons()
     QColor face = palette().color(QPalette::Button);
     QColor hover(std::min(255, face.red() + 0x1E), std::min(255, face.green() + 0x1E),
                  std::min(255, face.blue() + 0x1E));
-    const QString style = QStringLiteral("QToolButton { border: none; padding: 2px; }"
-                                         "QToolButton:hover, QToolButton:pressed { background: %1; }")
-                              .arg(hover.name());
     auto make = [&](const ButtonInfo& info) {
-        auto* button = withId(new QToolButton(this), info.id);
+        auto* button = withId(new ToolBarButton(this), info.id);
         button->setText(text::qs(info.text));
         button->setIcon(themeIcon(info.icon, info.fallback, this));
         button->setIconSize(QSize(du.y(20), du.y(20)));
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setStyleSheet(style);
+        button->setHoverColour(hover);
         button->setFocusPolicy(Qt::StrongFocus);
         // Designed 49 x 40 dialog units; wider where the Russian text needs it.
         int width = std::max(du.x(49), button->fontMetrics().horizontalAdvance(button->text()) + du.x(6));
@@ -169,7 +167,7 @@ void MainDialog::buildToolButtons()
         anchors_->add(button, AnchorLayout::Right);
     }
 
-    auto* search = findById<QToolButton>(this, id::SearchButton);
+    auto* search = findById<ToolBarButton>(this, id::SearchButton);
     searchMenu_ = new QMenu(search);
     QAction* newSearch = searchMenu_->addAction(text::qs(text::NewSearch));
     newSearch->setObjectName(QString::number(id::CmdNewSearch));
@@ -180,8 +178,7 @@ void MainDialog::buildToolButtons()
     QAction* save = searchMenu_->addAction(text::qs(text::SaveResults));
     save->setObjectName(QString::number(id::CmdSaveResults));
     connect(save, &QAction::triggered, this, [this] { sessions_->save(); });
-    search->setMenu(searchMenu_);
-    search->setPopupMode(QToolButton::InstantPopup);
+    search->setPopupMenu(searchMenu_);
 
     connect(findById<QToolButton>(this, id::PreferencesButton), &QToolButton::clicked, this,
             [this] { showPreferences(); });
@@ -254,6 +251,7 @@ void MainDialog::startSearch(const dw::SearchRequest& request)
     sink_->setAppearance(settings_.view);
     progress_->begin(QString::fromUtf8(dw::text::Searching));
     tray_->setTip(QString::fromUtf8(dw::text::Analysing));
+    notice_->searchStarted();
     runner_->start(settings_, request_, progress_->progress(), *sink_);
 }
 
@@ -265,6 +263,7 @@ void MainDialog::onSearchFinished(const dw::SearchStatistics& stats)
     Q_EMIT searchFinished(stats);
     if (quitting_)
         return;
+    notice_->searchFinished(stats);
     StatisticsDialog dialog(stats, isVisible() ? this : nullptr);
     dialog.exec();
 }
@@ -341,7 +340,10 @@ QString MainDialog::helpFile()
 
 void MainDialog::showHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+    auto* launcher = findChild<HelpLauncher*>();
+    if (!launcher)
+        launcher = new HelpLauncher(this);
+    launcher->open(helpFile());
 }
 
 }  // namespace dw::ui

@@ -19,6 +19,7 @@ class ProgressDialog;
 class QueuedRowSink;
 class ResultsModel;
 class ResultsPage;
+class SearchEndNotice;
 class SearchRunner;
 class SessionCommands;
 class TrayIcon;
@@ -81,6 +82,7 @@ private:
     SearchRunner* runner_ = nullptr;
     QueuedRowSink* sink_ = nullptr;
     SessionCommands* sessions_ = nullptr;
+    SearchEndNotice* notice_ = nullptr;
     AnchorLayout* anchors_ = nullptr;
     bool quitting_ = false;
 };

@@ -65,6 +65,8 @@ inline constexpr int StatByMask = 293;
 inline constexpr int StatOld = 294;
 inline constexpr int StatTime = 296;
 inline constexpr int StatAnalysed = 297;
+inline constexpr int StatUnreadable = 298;
+inline constexpr int StatProtected = 299;
 
 // Search parameters dialog
 inline constexpr int ScopeTree = 243;
@@ -149,6 +151,11 @@ inline constexpr int ColumnList = 344;
 // Duplicates list: check every copy but the first of each group
 inline constexpr int CmdMarkCopies = 32800;
 inline constexpr int MarkCopiesButton = 350;
+// Its choices: which copy of each group stays unchecked
+inline constexpr int CmdKeepFirstCopy = 32801;
+inline constexpr int CmdKeepOldestCopy = 32802;
+inline constexpr int CmdKeepNewestCopy = 32803;
+inline constexpr int CmdKeepShortestCopy = 32804;
 
 // Preferences frame (one window, six pages; ids repeat between pages)
 inline constexpr int PreferencesDialog = 125;

@@ -19,6 +19,11 @@ inline constexpr const char* About = "О программе";
 inline constexpr const char* NewSearch = "Новый поиск";
 inline constexpr const char* LoadResults = "Загрузить результаты";
 inline constexpr const char* SaveResults = "Сохранить результаты";
+// After "Файл результатов повреждён."; %1: the tab titles of the lists read whole.
+inline constexpr const char* DamagedSessionWholeLists =
+    "До места повреждения целиком прочитаны списки: %1.\nЗагрузить их вместо текущих?";
+inline constexpr const char* LoadWholeLists = "Загрузить";
+inline constexpr const char* KeepCurrentLists = "Оставить текущие";
 inline constexpr const char* TrayOpen = "Открыть";
 inline constexpr const char* TrayExit = "Выход";
 
@@ -43,6 +48,11 @@ inline constexpr const char* StatByMask = "Файлов по маске";
 inline constexpr const char* StatOld = "Старых файлов";
 inline constexpr const char* StatAnalysed = "Всего проанализировано";
 inline constexpr const char* StatTime = "Время";
+// Shown only when not zero.
+inline constexpr const char* StatUnreadable = "Не удалось прочитать папок и файлов";
+inline constexpr const char* StatProtected = "Скрыто уровнем безопасности";
+// The desktop notification of a search that ended out of sight.
+inline constexpr const char* SearchFinishedNotice = "Поиск завершён";
 
 // Search parameters
 inline constexpr const char* SearchParameters = "Параметры поиска";
@@ -81,6 +91,10 @@ inline constexpr const char* ListMenu = "Список";
 
 // Common buttons
 inline constexpr const char* Ok = "OK";
+inline constexpr const char* CloseButton = "Закрыть";
+
+// Help window; %1: the help file's path.
+inline constexpr const char* HelpFileMissing = "Файл справки не найден: %1";
 
 // Folder chooser
 inline constexpr const char* FolderChooserCaption = "Выбор директории";
@@ -125,12 +139,18 @@ inline constexpr const char* PropNo = "Нет";
 
 // Results list commands
 inline constexpr const char* MarkCopies = "Отметить копии";
+// Which copy of each group stays unchecked.
+inline constexpr const char* KeepFirstCopy = "Оставить первый в списке";
+inline constexpr const char* KeepOldestCopy = "Оставить самый старый";
+inline constexpr const char* KeepNewestCopy = "Оставить самый новый";
+inline constexpr const char* KeepShortestCopy = "Оставить с самым коротким путём";
 inline constexpr const char* MoveToTrashButton = "Переместить в корзину";
 inline constexpr const char* ReplaceButton = "Заменить";
 inline constexpr const char* ReplaceAllButton = "Заменить все";
 inline constexpr const char* SkipButton = "Пропустить";
 inline constexpr const char* SkipAllButton = "Пропустить все";
 inline constexpr const char* DeleteAllButton = "Удалить все";
+inline constexpr const char* CheckedFilesGone = "Отмеченные файлы больше не существуют.";
 inline constexpr const char* TextFileFilter = "Текстовый файл (*.txt)";
 inline constexpr const char* AllFilesFilter = "Все файлы (*)";
 

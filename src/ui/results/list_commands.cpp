@@ -6,9 +6,13 @@
 #include "engine/results/marking.h"
 #include "engine/results/text_export.h"
 #include "engine/texts.h"
+#include "platform/file_status.h"
 #include "platform/qsettings_store.h"
 #include "ui/controls/column_chooser_dialog.h"
+#include "ui/controls/file_dialog_folder.h"
 #include "ui/controls/filter_dialog.h"
+#include "ui/controls/ids.h"
+#include "ui/controls/widget_ids.h"
 #include "ui/controls/ui_texts.h"
 #include "ui/results/file_manager_link.h"
 #include "ui/results/file_properties_dialog.h"
@@ -18,7 +22,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
 #include <QUrl>
 
 #include <unordered_set>
@@ -29,13 +35,14 @@ namespace {
 
 QString askExportFile(QWidget* parent)
 {
-    QFileDialog dialog(parent, text::qs(text::Export));
+    QFileDialog dialog(parent, text::qs(text::Export), fileDialogFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({text::qs(text::TextFileFilter), text::qs(text::AllFilesFilter)});
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    rememberFileDialogChoice(dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 
@@ -116,8 +123,29 @@ void ResultsListCtrl::changeRowsKeepingSelection(const std::function<void(Result
                                           QItemSelectionModel::NoUpdate);
 }
 
+bool ResultsListCtrl::checkedFilesAllGone() const
+{
+    bool anyChecked = false;
+    for (const ResultRow& row : model_->list().rows()) {
+        if (!row.checked)
+            continue;
+        if (platform::statPath(row.path))
+            return false;
+        anyChecked = true;
+    }
+    return anyChecked;
+}
+
 void ResultsListCtrl::deleteChecked()
 {
+    // Nothing left to delete is worth saying, and the rows are worth dropping.
+    if (checkedFilesAllGone()) {
+        QMessageBox::information(window(), QString::fromUtf8(dw::text::DeleteCaption),
+                                 text::qs(text::CheckedFilesGone));
+        changeRowsKeepingSelection(
+            [](ResultList& list) { FileOperations::dropVanishedRows(list, true); });
+        return;
+    }
     const SearchSettings& settings = currentSettings();
     runOperation(!settings.useSystemDiskOperations,
                  [&](FileOperations& operations, OperationPrompts&, ResultList& list) {
@@ -229,9 +257,37 @@ void ResultsListCtrl::dropVanishedRows()
         [](ResultList& list) { FileOperations::dropVanishedRows(list, false); });
 }
 
-void ResultsListCtrl::markCopies()
+void ResultsListCtrl::createMarkCopiesMenu()
 {
-    model_->changeMarks([](ResultList& list) { dw::markCopies(list); });
+    // Only a duplicates list has copies to mark.
+    if (model_->list().kind() != ResultKind::Duplicates)
+        return;
+    markCopiesMenu_ = new QMenu(text::qs(text::MarkCopies), this);
+    QAction* entry =
+        addCommand(id::CmdMarkCopies, text::MarkCopies, {"checkbox-mixed", "checkbox-mixed-symbolic"},
+                   QStyle::SP_DialogApplyButton);
+    entry->setMenu(markCopiesMenu_);
+    struct Choice {
+        int id;
+        const char* text;
+        KeepRule keep;
+    };
+    const Choice choices[] = {
+        {id::CmdKeepFirstCopy, text::KeepFirstCopy, KeepRule::First},
+        {id::CmdKeepOldestCopy, text::KeepOldestCopy, KeepRule::Oldest},
+        {id::CmdKeepNewestCopy, text::KeepNewestCopy, KeepRule::Newest},
+        {id::CmdKeepShortestCopy, text::KeepShortestCopy, KeepRule::Shortest},
+    };
+    for (const Choice& choice : choices) {
+        auto* action = withId(markCopiesMenu_->addAction(text::qs(choice.text)), choice.id);
+        commands_.insert(choice.id, action);
+        connect(action, &QAction::triggered, this, [this, keep = choice.keep] { markCopies(keep); });
+    }
+}
+
+void ResultsListCtrl::markCopies(KeepRule keep)
+{
+    model_->changeMarks([keep](ResultList& list) { dw::markCopies(list, keep); });
 }
 
 void ResultsListCtrl::runFilter()

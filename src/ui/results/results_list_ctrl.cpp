@@ -225,16 +225,12 @@ void ResultsListCtrl::createCommands()
          &ResultsListCtrl::dropVanishedRows},
         {id::CmdProperties, text::Properties, {"document-properties"},
          QStyle::SP_FileDialogInfoView, &ResultsListCtrl::showSelectedProperties},
-        // Only a duplicates list has copies to mark.
-        {id::CmdMarkCopies, text::MarkCopies, {"checkbox-mixed", "checkbox-mixed-symbolic"},
-         QStyle::SP_DialogApplyButton, &ResultsListCtrl::markCopies},
     };
     for (const Command& entry : commands) {
-        if (entry.id == id::CmdMarkCopies && model_->list().kind() != ResultKind::Duplicates)
-            continue;
         QAction* action = addCommand(entry.id, entry.text, entry.icons, entry.fallback);
         connect(action, &QAction::triggered, this, entry.slot);
     }
+    createMarkCopiesMenu();
     QAction* open = command(id::CmdOpen);
     QFont bold = open->font();
     bold.setBold(true);

@@ -18,6 +18,7 @@ class QAction;
 class QMenu;
 
 namespace dw {
+enum class KeepRule;
 class FileOperations;
 class OperationPrompts;
 class Progress;
@@ -92,7 +93,10 @@ public:
     void clearSelected();
     void invertMarks();
     void removeChecked();
-    void markCopies();
+    // Checks every copy but the one `keep` picks (duplicates list only).
+    void markCopies(KeepRule keep);
+    // "Отметить копии" with its four choices; nullptr outside the duplicates list.
+    QMenu* markCopiesMenu() const { return markCopiesMenu_; }
     void runFilter();
     void openRow(std::size_t row);
     void openSelected();
@@ -123,9 +127,12 @@ private:
     using IconNames = std::array<const char*, 3>;
     QAction* addCommand(int id, const char* text, const IconNames& icons, int fallbackIcon);
     void createCommands();
+    void createMarkCopiesMenu();
     const SearchSettings& currentSettings() const;
     SettingsStore& folderStore();
     std::optional<std::string> selectedPath() const;
+    // True when rows are checked and none of their files exists any more.
+    bool checkedFilesAllGone() const;
     // Runs `work` with a FileOperations whose questions go to the injected
     // prompts or to dialogs in the given delete style; rows may change.
     using OperationWork = std::function<void(FileOperations&, OperationPrompts&, ResultList&)>;
@@ -140,6 +147,7 @@ private:
     SortHeader* header_;
     ListAppearance appearance_;
     QHash<int, QAction*> commands_;
+    QMenu* markCopiesMenu_ = nullptr;
     int sortColumn_ = -1;
     bool sortAscending_ = false;
     bool sortEnabled_ = true;

@@ -196,10 +196,69 @@ void ResultsModel::changeMarks(const std::function<void(ResultList&)>& change)
 
 void ResultsModel::changeRows(const std::function<void(ResultList&)>& change)
 {
-    beginResetModel();
-    change(list_);
-    endResetModel();
+    ResultList changed = list_;
+    change(changed);
+    adoptChanged(std::move(changed));
     Q_EMIT totalsChanged();
+}
+
+void ResultsModel::adoptChanged(ResultList changed)
+{
+    // Operations only remove rows and rewrite those that stay, so the kept
+    // rows are the changed list in order; anything else starts afresh.
+    std::vector<std::size_t> removed;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        if (kept < changed.size() && list_.row(i).path == changed.row(kept).path)
+            ++kept;
+        else
+            removed.push_back(i);
+    }
+    // A removal per run keeps the rest of the view in place; very many runs
+    // cost more than drawing the list again.
+    constexpr std::size_t kMostRuns = 32;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // first, last
+    for (std::size_t at : removed) {
+        if (!runs.empty() && runs.back().second + 1 == at)
+            runs.back().second = at;
+        else
+            runs.emplace_back(at, at);
+    }
+    if (kept != changed.size() || runs.size() > kMostRuns) {
+        beginResetModel();
+        list_ = std::move(changed);
+        endResetModel();
+        return;
+    }
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        beginRemoveRows(QModelIndex(), static_cast<int>(run->first), static_cast<int>(run->second));
+        std::size_t at = 0;
+        list_.removeRows([&at, run](const ResultRow&) {
+            const bool inRun = at >= run->first && at <= run->second;
+            ++at;
+            return inRun;
+        });
+        endRemoveRows();
+    }
+    auto same = [](const ResultRow& a, const ResultRow& b) {
+        return a.checked == b.checked && a.textColour == b.textColour &&
+               a.backColour == b.backColour && a.sizeOnDisk == b.sizeOnDisk &&
+               a.size == b.size && a.attributes == b.attributes &&
+               a.accessedText == b.accessedText;
+    };
+    std::vector<std::size_t> rewritten;
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        if (!same(list_.row(i), changed.row(i)))
+            rewritten.push_back(i);
+    list_ = std::move(changed);
+    for (std::size_t first = 0; first < rewritten.size();) {
+        std::size_t last = first;
+        while (last + 1 < rewritten.size() && rewritten[last + 1] == rewritten[last] + 1)
+            ++last;
+        Q_EMIT dataChanged(index(static_cast<int>(rewritten[first]), 0),
+                           index(static_cast<int>(rewritten[last]), kColumnCount - 1));
+        first = last + 1;
+    }
 }
 
 }  // namespace dw::ui

@@ -38,7 +38,10 @@ public:
     void sortRows(int column, bool ascending);
     // Runs `change` over the list, which may only change check marks.
     void changeMarks(const std::function<void(ResultList&)>& change);
-    // Runs `change` over the list, which may remove or rewrite rows.
+    // Runs `change` over a copy of the list, which it may remove or rewrite
+    // rows of, and then takes the copy over: the views keep every row while
+    // `change` asks its questions, and only the rows it removed or rewrote
+    // change afterwards.
     void changeRows(const std::function<void(ResultList&)>& change);
 
 Q_SIGNALS:
@@ -46,6 +49,8 @@ Q_SIGNALS:
     void totalsChanged();
 
 private:
+    void adoptChanged(ResultList changed);
+
     ResultList list_;
     mutable FileIcons icons_;
 };

@@ -81,13 +81,16 @@ ResultsPage::ResultsPage(ResultKind kind, const ListAppearance& appearance, QWid
         connect(action, &QAction::changed, button,
                 [button, action] { button->setEnabled(action->isEnabled()); });
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        return button;
     };
     for (const PageButton& entry : kButtons)
         addButton(entry.id, entry.command, entry.text, QRect(0, entry.top, 75, 12));
     // The button column is full, so the duplicates page gives the copies
     // button a row of its own above the list.
     if (kind == ResultKind::Duplicates) {
-        addButton(id::MarkCopiesButton, id::CmdMarkCopies, text::MarkCopies, QRect(78, 0, 75, 12));
+        // The button offers the same choice of the copy to keep as the menu.
+        addButton(id::MarkCopiesButton, id::CmdMarkCopies, text::MarkCopies, QRect(78, 0, 75, 12))
+            ->setMenu(list_->markCopiesMenu());
         list_->setGeometry(du.rect(78, 13, 267, 152));
     }
 

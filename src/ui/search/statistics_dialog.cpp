@@ -35,6 +35,11 @@ StatisticsDialog::StatisticsDialog(const dw::SearchStatistics& stats, QWidget* p
     field(id::StatOld, text::StatOld, line(dw::ResultKind::Old));
     field(id::StatAnalysed, text::StatAnalysed, dw::analysedText(stats.analysed));
     field(id::StatTime, text::StatTime, dw::elapsedText(static_cast<std::uint64_t>(stats.seconds)));
+    // What the search could not look at, or did not show, when there was any.
+    if (stats.skipped > 0)
+        field(id::StatUnreadable, text::StatUnreadable, std::to_string(stats.skipped));
+    if (stats.protectedLeftOut > 0)
+        field(id::StatProtected, text::StatProtected, std::to_string(stats.protectedLeftOut));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     withId(buttons->button(QDialogButtonBox::Ok), id::Ok);

@@ -185,7 +185,7 @@ TEST_F(SessionTest, RoundTripKeepsStripingAndTakesTodaysSizes)
     EXPECT_EQ(loaded.list(ResultKind::Old).row(0).size, huge);
 
     dw::ResultList copies = back;
-    dw::markCopies(copies);
+    dw::markCopies(copies, dw::KeepRule::First);
     EXPECT_EQ(copies.checkedCount(), 2u);
     EXPECT_TRUE(copies.row(1).checked && copies.row(3).checked);
 }
@@ -238,6 +238,31 @@ TEST_F(SessionTest, DamageIsReportedAndWhatWasReadStays)
     }
     EXPECT_EQ(progress.hides, progress.shows);
     EXPECT_STREQ(dw::sessionMessage(SessionStatus::Damaged), "Файл результатов повреждён.");
+}
+
+TEST_F(SessionTest, OnlyListsReadWholeCountAsFilled)
+{
+    std::string one = file("w/one"), two = file("w/two");
+    const std::string whole = u32(1) + record(one, 4, kArchive, kGrey);
+    auto filledBy = [&](const std::string& bytes) {
+        std::ofstream(tree.path("w.dwx"), std::ios::binary | std::ios::trunc) << bytes;
+        std::vector<ResultKind> filled;
+        ResultSet lists;
+        dw::SessionLists pointers{};
+        for (int k = 0; k < dw::kResultKindCount; ++k)
+            pointers[static_cast<std::size_t>(k)] = &lists.list(static_cast<ResultKind>(k));
+        dw::loadSession(tree.path("w.dwx"), pointers, progress, {},
+                        [&](ResultKind kind) { filled.push_back(kind); });
+        return filled;
+    };
+    // Duplicates whole, an empty by-size block, by-mask cut in its second record.
+    EXPECT_EQ(filledBy(whole + u32(0) + u32(2) + record(two, 4, kArchive, 0) + "\x05"),
+              std::vector<ResultKind>{ResultKind::Duplicates});
+    // The damage in the next block's count leaves the block before it whole.
+    EXPECT_EQ(filledBy(whole + "\x01"), std::vector<ResultKind>{ResultKind::Duplicates});
+    EXPECT_EQ(filledBy(u32(2) + record(one, 4, kArchive, kGrey)), std::vector<ResultKind>{});
+    EXPECT_EQ(filledBy(whole + u32(0) + whole + whole),
+              (std::vector<ResultKind>{ResultKind::Duplicates, ResultKind::ByMask, ResultKind::Old}));
 }
 
 TEST_F(SessionTest, ACancelledOrFailedSaveLeavesThePreviousFileAlone)
