@@ -9,4 +9,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build ccache pkg-config \
   qt6-base-dev qt6-svg-dev qt6-translations-l10n adwaita-icon-theme fonts-dejavu-core zlib1g-dev libxxhash-dev libglib2.0-dev shared-mime-info \
   libgtest-dev googletest \
-  xvfb trash-cli btrfs-progs dbus >/dev/null
+  xvfb trash-cli btrfs-progs dbus \
+  debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils >/dev/null

@@ -41,7 +41,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     icon->setPixmap(appIcon().pixmap(48, 48));
     auto* grid = new QGridLayout;
     grid->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);
-    auto* name = new QLabel(QString::fromUtf8("Diskwright Версия 1.41"), this);
+    auto* name = new QLabel(QString::fromUtf8("Diskwright Версия " DW_VERSION), this);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
