@@ -144,7 +144,7 @@ TEST_F(ResultListTest, AnEntryIsTakenAsTheWalkSawIt)
     entry.lastAccessNs = kMarch4th2021Noon;  // not the file's own time
     entry.attributes = attr::Archive | attr::ReadOnly;
     ASSERT_TRUE(list.addRow(entry, 0, 0, 2));
-    EXPECT_EQ(list.row(0).accessedText, "04.03.2021");
+    EXPECT_EQ(dw::rowDateText(list.row(0)), "04.03.2021");
     EXPECT_EQ(list.row(0).lastAccessNs, kMarch4th2021Noon);
     EXPECT_EQ(list.row(0).sizeOnDisk, blockSizeOf(tree.root()));
     EXPECT_EQ(list.row(0).textColour, distinctColours().readOnlyColor);

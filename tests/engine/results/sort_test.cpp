@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -91,10 +93,10 @@ TEST_F(SortTest, UnknownDatesAndEmptyTextsStayLastBothWays)
     EXPECT_EQ(column(list, dw::ColName), (Names{"today", "week", "year", "missing"}));
 
     dw::ResultRow empty;
-    empty.typeKnown = true;
+    empty.typeId = std::numeric_limits<std::uint32_t>::max();  // a number with no text
     dw::ResultRow typed;
-    typed.typeText = "Текстовый документ";
-    typed.typeKnown = true;
+    typed.path = "/d/a.txt";
+    ASSERT_EQ(dw::rowTypeText(typed), "Текстовый документ");
     for (bool ascending : {true, false}) {
         EXPECT_GT(dw::compareRows(empty, typed, dw::ColType, ascending), 0);
         EXPECT_LT(dw::compareRows(typed, empty, dw::ColType, ascending), 0);
