@@ -131,10 +131,48 @@ std::int64_t leadingInteger(std::string_view text)
 // What a text contributes to the comparison by the text rule.
 struct TextKey {
     std::int64_t leading = 0;
+    // Eight bytes of the folded text from where the texts of a sort begin
+    // to differ, most significant first: most comparisons end here without
+    // reaching for the text itself.
+    std::uint64_t head = 0;
     std::string_view folded;  // only read when `leading` is 0
     bool empty = false;
     bool folder = false;
 };
+
+// Fills in the heads of `keys` from `skip` bytes on, where `skip` is the
+// length of the start all their folded texts share.
+template <typename Keys>
+void setHeads(Keys& keys)
+{
+    std::size_t skip = std::string_view::npos;
+    std::string_view first;
+    for (const TextKey& key : keys) {
+        if (key.empty || key.leading != 0)
+            continue;
+        if (skip == std::string_view::npos) {
+            first = key.folded;
+            skip = first.size();
+            continue;
+        }
+        std::size_t same = 0;
+        const std::size_t most = std::min(skip, key.folded.size());
+        while (same < most && first[same] == key.folded[same])
+            ++same;
+        skip = same;
+    }
+    if (skip == std::string_view::npos)
+        return;
+    for (TextKey& key : keys) {
+        std::uint64_t head = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            const std::size_t at = skip + i;
+            const auto byte = at < key.folded.size() ? static_cast<unsigned char>(key.folded[at]) : 0u;
+            head = (head << 8) | byte;
+        }
+        key.head = head;
+    }
+}
 
 TextKey makeTextKey(std::string_view text, FoldArena& arena, std::string& scratch)
 {
@@ -160,6 +198,8 @@ int compareTexts(const TextKey& a, const TextKey& b, int direction)
         return threeWay(a.empty, b.empty);
     if (a.leading != 0 || b.leading != 0)
         return direction * threeWay(a.leading, b.leading);
+    if (a.head != b.head)
+        return direction * threeWay(a.head, b.head);
     return direction * a.folded.compare(b.folded);
 }
 
@@ -241,6 +281,7 @@ std::vector<std::uint32_t> typeRanks(const RowStore& rows, std::vector<bool>& em
         distinct.push_back(id);
         keys[id] = makeTextKey(typeDescriptionText(id), arena, scratch);
     }
+    setHeads(keys);
     auto compare = [&keys](std::uint32_t a, std::uint32_t b) {
         return compareTexts(keys[a], keys[b], 1);
     };
@@ -379,6 +420,7 @@ void ResultList::sortByColumn(int column, bool ascending, std::vector<std::uint3
             keys[i] = makeTextKey(columnString(rows_[i], column), arena, scratch);
             keys[i].folder = rows_[i].isFolder();
         }
+        setHeads(keys);
         if (column == ColName) {
             moved = sortOrder(order, [&](std::uint32_t a, std::uint32_t b) {
                 return compareNameKeys(keys[a], keys[b], direction) < 0;

@@ -7,6 +7,7 @@
 #include "ui/controls/widget_ids.h"
 #include "ui/results/file_manager_link.h"
 #include "ui/results/list_commands.h"
+#include "ui/results/results_delegate.h"
 #include "ui/results/results_model.h"
 #include "ui/results/sort_header.h"
 
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QUrl>
 
 #include <algorithm>
@@ -31,19 +31,6 @@ namespace {
 
 constexpr int kInitialColumnWidth = 30;
 
-// Paths lose their middle when the column is narrow (the folder's start and
-// the file name stay readable); other texts lose their end.
-class ResultsDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->textElideMode = index.column() == ColPath ? Qt::ElideMiddle : Qt::ElideRight;
-    }
-};
 
 void setLabel(QWidget* page, int labelId, const QString& text)
 {
