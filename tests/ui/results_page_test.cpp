@@ -7,7 +7,9 @@
 #include "ui/results/results_model.h"
 #include "ui/results/results_page.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -220,6 +222,10 @@ TEST(ResultsPage, WideScreenshotWithMissingFiles)
     QDir().mkpath(QStringLiteral("/tmp/dwshots"));
     EXPECT_TRUE(page.grab().save(QStringLiteral("/tmp/dwshots/results_wide.png")));
     page.resize(700, 400);
+    QApplication::processEvents();
+    const auto* header = list.horizontalHeader();
+    EXPECT_EQ(header->sectionViewportPosition(dw::ColName), 0) << "nothing scrolled away";
+    EXPECT_LE(header->length(), header->viewport()->width());
     EXPECT_TRUE(page.grab().save(QStringLiteral("/tmp/dwshots/results_narrow.png")));
 }
 

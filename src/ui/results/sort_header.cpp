@@ -48,11 +48,17 @@ std::vector<int> SortHeader::share(const std::vector<int>& wants, int available)
     return widths;
 }
 
-int SortHeader::naturalWidth(int column) const
+int SortHeader::titleWidth(int column) const
 {
     const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     const QString title = model() ? model()->headerData(column, orientation()).toString() : QString();
-    int width = fontMetrics().horizontalAdvance(title) + 10 * space;
+    return fontMetrics().horizontalAdvance(title) + 10 * space;
+}
+
+int SortHeader::naturalWidth(int column) const
+{
+    const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    int width = titleWidth(column);
     if (auto* view = qobject_cast<const QAbstractItemView*>(parentWidget()))
         width = std::max(width, view->sizeHintForColumn(column) + 2 * space);
     return width;
@@ -106,7 +112,7 @@ void SortHeader::fit(int keep)
         wants.push_back(n == stretchAt ? 0 : naturalWidth(others[n]));
         wanted += wants.back();
     }
-    const int least = std::min(available, std::max(naturalWidth(stretchColumn_), available / 3));
+    const int least = std::min(available, std::max(titleWidth(stretchColumn_), available / 3));
     std::vector<int> widths = wants;
     if (available - wanted >= least) {
         widths[stretchAt] = available - wanted;

@@ -45,7 +45,9 @@ private:
     void drawArrow(QPainter* painter, const QRect& rect, int space) const;
     // Widths for `columns` summing to `available`, in proportion to `wants`.
     static std::vector<int> share(const std::vector<int>& wants, int available);
-    // What a column needs: its title (with room for the arrow) and the rows in view.
+    // What a column's title needs, with room for the arrow.
+    int titleWidth(int column) const;
+    // What a column needs: its title and the rows in view.
     int naturalWidth(int column) const;
     void apply(const std::vector<int>& columns, const std::vector<int>& widths);
     void noteResize(int logicalIndex);
