@@ -106,9 +106,9 @@ int main(int argc, char** argv)
             model->sortRows(column, ascending);
             app.processEvents();
             // The processor time is what a loaded machine does not distort.
-            std::printf("sort column %d %s: %lld ms (processor %.0f ms)\n", column,
+            std::printf("sort column %d %s: %lld ms (processor %.0f ms, peak memory %ld KiB)\n", column,
                         ascending ? "ascending " : "descending", static_cast<long long>(sort.elapsed()),
-                        (cpuSeconds() - cpuBefore) * 1000);
+                        (cpuSeconds() - cpuBefore) * 1000, peakKiB());
         }
     }
     std::printf("peak memory: %ld KiB\n", peakKiB());

@@ -128,16 +128,22 @@ std::int64_t leadingInteger(std::string_view text)
     return negative ? -value : value;
 }
 
-// What a text contributes to the comparison by the text rule.
+// What a text contributes to the comparison by the text rule. Kept small:
+// a sort holds one for every row.
 struct TextKey {
-    std::int64_t leading = 0;
-    // Eight bytes of the folded text from where the texts of a sort begin
+    // A text with a leading number: the number (as its bits). Otherwise
+    // eight bytes of the folded text from where the texts of a sort begin
     // to differ, most significant first: most comparisons end here without
     // reaching for the text itself.
     std::uint64_t head = 0;
-    std::string_view folded;  // only read when `leading` is 0
+    const char* text = nullptr;  // the folded text, when there is no number
+    std::uint32_t size = 0;
     bool empty = false;
+    bool number = false;
     bool folder = false;
+
+    std::string_view folded() const { return {text, size}; }
+    std::int64_t leading() const { return number ? static_cast<std::int64_t>(head) : 0; }
 };
 
 // Fills in the heads of `keys` from `skip` bytes on, where `skip` is the
@@ -148,26 +154,29 @@ void setHeads(Keys& keys)
     std::size_t skip = std::string_view::npos;
     std::string_view first;
     for (const TextKey& key : keys) {
-        if (key.empty || key.leading != 0)
+        if (key.empty || key.number)
             continue;
         if (skip == std::string_view::npos) {
-            first = key.folded;
+            first = key.folded();
             skip = first.size();
             continue;
         }
         std::size_t same = 0;
-        const std::size_t most = std::min(skip, key.folded.size());
-        while (same < most && first[same] == key.folded[same])
+        const std::string_view folded = key.folded();
+        const std::size_t most = std::min(skip, folded.size());
+        while (same < most && first[same] == folded[same])
             ++same;
         skip = same;
     }
     if (skip == std::string_view::npos)
         return;
     for (TextKey& key : keys) {
+        if (key.empty || key.number)
+            continue;
         std::uint64_t head = 0;
         for (std::size_t i = 0; i < 8; ++i) {
             const std::size_t at = skip + i;
-            const auto byte = at < key.folded.size() ? static_cast<unsigned char>(key.folded[at]) : 0u;
+            const auto byte = at < key.size ? static_cast<unsigned char>(key.text[at]) : 0u;
             head = (head << 8) | byte;
         }
         key.head = head;
@@ -178,9 +187,15 @@ TextKey makeTextKey(std::string_view text, FoldArena& arena, std::string& scratc
 {
     TextKey key;
     key.empty = text.empty();
-    key.leading = leadingInteger(text);
-    if (!key.empty && key.leading == 0)
-        key.folded = foldCase(text, arena, scratch);
+    const std::int64_t leading = leadingInteger(text);
+    key.number = leading != 0;
+    if (key.number) {
+        key.head = static_cast<std::uint64_t>(leading);
+    } else if (!key.empty) {
+        const std::string_view folded = foldCase(text, arena, scratch);
+        key.text = folded.data();
+        key.size = static_cast<std::uint32_t>(folded.size());
+    }
     return key;
 }
 
@@ -196,11 +211,11 @@ int compareTexts(const TextKey& a, const TextKey& b, int direction)
 {
     if (a.empty || b.empty)
         return threeWay(a.empty, b.empty);
-    if (a.leading != 0 || b.leading != 0)
-        return direction * threeWay(a.leading, b.leading);
+    if (a.number || b.number)
+        return direction * threeWay(a.leading(), b.leading());
     if (a.head != b.head)
         return direction * threeWay(a.head, b.head);
-    return direction * a.folded.compare(b.folded);
+    return direction * a.folded().compare(b.folded());
 }
 
 int compareNameKeys(const TextKey& a, const TextKey& b, int direction)
@@ -248,13 +263,18 @@ int compareDates(std::uint32_t a, std::uint32_t b, int direction)
     return direction * threeWay(a, b);
 }
 
-// The order in which `rows` sort: positions into `rows`, stable.
-template <typename Before>
-bool sortOrder(std::vector<std::uint32_t>& order, Before before)
+// Sorts `order` (positions into the rows) by `compare`; ties keep the
+// order the rows had, without the buffer a stable sort would take.
+template <typename Compare>
+bool sortOrder(std::vector<std::uint32_t>& order, Compare compare)
 {
+    auto before = [&compare](std::uint32_t a, std::uint32_t b) {
+        const int result = compare(a, b);
+        return result != 0 ? result < 0 : a < b;
+    };
     if (std::is_sorted(order.begin(), order.end(), before))
         return false;
-    std::stable_sort(order.begin(), order.end(), before);
+    std::sort(order.begin(), order.end(), before);
     return true;
 }
 
@@ -386,7 +406,7 @@ void ResultList::sortByColumn(int column, bool ascending, std::vector<std::uint3
         for (std::size_t i = 0; i < rows_.size(); ++i)
             keys[i] = column == ColSize ? rows_[i].size : rows_[i].sizeOnDisk;
         moved = sortOrder(order, [&](std::uint32_t a, std::uint32_t b) {
-            return direction * threeWay(keys[a], keys[b]) < 0;
+            return direction * threeWay(keys[a], keys[b]);
         });
         break;
     }
@@ -396,7 +416,7 @@ void ResultList::sortByColumn(int column, bool ascending, std::vector<std::uint3
         for (std::size_t i = 0; i < rows_.size(); ++i)
             keys[i] = dates.of(rows_[i]);
         moved = sortOrder(order, [&](std::uint32_t a, std::uint32_t b) {
-            return compareDates(keys[a], keys[b], direction) < 0;
+            return compareDates(keys[a], keys[b], direction);
         });
         break;
     }
@@ -407,8 +427,8 @@ void ResultList::sortByColumn(int column, bool ascending, std::vector<std::uint3
             const bool emptyA = emptyRank[ranks[a]];
             const bool emptyB = emptyRank[ranks[b]];
             if (emptyA || emptyB)
-                return threeWay(emptyA, emptyB) < 0;
-            return direction * threeWay(ranks[a], ranks[b]) < 0;
+                return threeWay(emptyA, emptyB);
+            return direction * threeWay(ranks[a], ranks[b]);
         });
         break;
     }
@@ -423,11 +443,11 @@ void ResultList::sortByColumn(int column, bool ascending, std::vector<std::uint3
         setHeads(keys);
         if (column == ColName) {
             moved = sortOrder(order, [&](std::uint32_t a, std::uint32_t b) {
-                return compareNameKeys(keys[a], keys[b], direction) < 0;
+                return compareNameKeys(keys[a], keys[b], direction);
             });
         } else {
             moved = sortOrder(order, [&](std::uint32_t a, std::uint32_t b) {
-                return compareTexts(keys[a], keys[b], direction) < 0;
+                return compareTexts(keys[a], keys[b], direction);
             });
         }
         break;

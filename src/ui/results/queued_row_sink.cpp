@@ -84,8 +84,12 @@ void QueuedRowSink::queueRow(ResultKind kind, ResultRow row)
     {
         std::lock_guard lock(mutex_);
         if (queued_.empty() || queued_.back().step != Step::Rows ||
-            queued_.back().kind != kind || queued_.back().rows.size() >= kRowsPerBatch)
+            queued_.back().kind != kind || queued_.back().rows.size() >= kRowsPerBatch) {
+            // Sized once: growing by doubling would leave holes between the
+            // rows' paths that the next batches cannot use.
             queued_.push_back(Op {Step::Rows, kind, {}});
+            queued_.back().rows.reserve(kRowsPerBatch);
+        }
         queued_.back().rows.push_back(std::move(row));
         wakeUp = !wakeUpPosted_;
         wakeUpPosted_ = true;
