@@ -93,9 +93,24 @@ std::string_view foldCase(std::string_view text, FoldArena& arena, std::string& 
         if (c >= 0x80 || (c >= 'A' && c <= 'Z'))
             break;
     }
-    // Non-ASCII text is decoded to see whether any letter folds.
+    // Non-ASCII text is decoded to see whether any letter folds; small
+    // Cyrillic letters and ASCII other than capitals, the bulk of names
+    // here, are passed over without asking.
     bool changes = false;
     for (std::size_t j = i, length = 1; j < text.size() && !changes; j += length) {
+        const auto lead = static_cast<unsigned char>(text[j]);
+        if (lead < 0x80 && !(lead >= 'A' && lead <= 'Z')) {
+            length = 1;
+            continue;
+        }
+        if (j + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[j + 1]);
+            if ((lead == 0xD0 && next >= 0xB0 && next <= 0xBF) ||
+                (lead == 0xD1 && next >= 0x80 && next <= 0x9F)) {
+                length = 2;
+                continue;
+            }
+        }
         const char32_t code = decode(text, j, length);
         changes = QChar::toCaseFolded(code) != code;
     }
