@@ -219,9 +219,11 @@ TEST_F(ResultsListTest, PathColumnTakesTheSpareWidthAndPathsLoseTheirMiddle)
     for (int column = 0; column < dw::kColumnCount; ++column) {
         if (column == dw::ColPath)
             continue;
-        const QString title = list.resultsModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const QString title =
+            list.resultsModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
         EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(title)) << column;
-        EXPECT_GE(header->sectionSize(column), static_cast<QAbstractItemView&>(list).sizeHintForColumn(column)) << column;
+        const int contents = static_cast<QAbstractItemView&>(list).sizeHintForColumn(column);
+        EXPECT_GE(header->sectionSize(column), contents) << column;
     }
     EXPECT_GT(header->sectionSize(dw::ColPath), available(*header) / 2) << "the wide column";
 

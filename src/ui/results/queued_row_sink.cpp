@@ -165,7 +165,8 @@ void QueuedRowSink::deliverUpTo(std::size_t rowBudget)
         return;
     {
         std::lock_guard lock(mutex_);
-        queued_.insert(queued_.begin(), std::make_move_iterator(ops.begin() + static_cast<std::ptrdiff_t>(done)),
+        const auto rest = ops.begin() + static_cast<std::ptrdiff_t>(done);
+        queued_.insert(queued_.begin(), std::make_move_iterator(rest),
                        std::make_move_iterator(ops.end()));
     }
     timer_.start(0);

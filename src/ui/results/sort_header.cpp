@@ -40,7 +40,8 @@ std::vector<int> SortHeader::share(const std::vector<int>& wants, int available)
     std::vector<int> widths;
     int given = 0;
     for (int want : wants) {
-        widths.push_back(static_cast<int>(static_cast<long long>(available) * std::max(want, 1) / sum));
+        const long long share = static_cast<long long>(available) * std::max(want, 1) / sum;
+        widths.push_back(static_cast<int>(share));
         given += widths.back();
     }
     for (std::size_t n = 0; given < available; n = (n + 1) % widths.size(), ++given)
@@ -51,7 +52,8 @@ std::vector<int> SortHeader::share(const std::vector<int>& wants, int available)
 int SortHeader::titleWidth(int column) const
 {
     const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
-    const QString title = model() ? model()->headerData(column, orientation()).toString() : QString();
+    const QString title =
+        model() ? model()->headerData(column, orientation()).toString() : QString();
     return fontMetrics().horizontalAdvance(title) + 10 * space;
 }
 
