@@ -1,7 +1,9 @@
-// Feeds 200 000 rows into a results page the way a search does (a worker
-// thread adding rows to the queued sink) and sorts them by every column.
-// Prints how long the rows took to show, the longest time the event loop was
-// blocked meanwhile, and each sort's time.
+// Feeds rows (200 000 unless a count is given: dw_list_fill_bench 1000000)
+// into a results page the way a search does (a worker thread adding rows to
+// the queued sink) and sorts them by every column. Prints how long the rows
+// took to show, the longest time the event loop was blocked meanwhile, each
+// sort's time and the peak memory of the process; the memory a row costs is
+// the difference between the peaks of a run with N rows and one with 0.
 #include "engine/results/type_description.h"
 #include "platform/volumes.h"
 #include "ui/results/queued_row_sink.h"
@@ -13,10 +15,33 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
+#include <cstdlib>
 #include <thread>
+
+namespace {
+
+long peakKiB()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Processor time of the whole process (the worker is idle while sorting).
+double cpuSeconds()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -57,9 +82,11 @@ int main(int argc, char** argv)
         auto folder = std::make_shared<const std::string>("/tmp/бенчмарк/папка с файлами/");
         entry.folder = folder;
         for (int i = 0; i < rows; ++i) {
-            entry.name = "файл " + std::to_string((i * 7919) % rows) + kinds[i % 6];
-            entry.size = static_cast<std::uint64_t>((i * 104729) % 50'000'000);
-            entry.lastAccessNs = static_cast<std::int64_t>(1'600'000'000 + (i * 3571) % 60'000'000) * 1'000'000'000;
+            // 64-bit products: a million rows overflow an int here.
+            const auto n = static_cast<std::uint64_t>(i);
+            entry.name = "файл " + std::to_string(n * 7919 % static_cast<std::uint64_t>(rows)) + kinds[i % 6];
+            entry.size = n * 104729 % 50'000'000;
+            entry.lastAccessNs = static_cast<std::int64_t>(1'600'000'000 + n * 3571 % 60'000'000) * 1'000'000'000;
             sink.addRow(dw::ResultKind::BySize, entry, 0, 0, 0);
         }
     });
@@ -69,16 +96,21 @@ int main(int argc, char** argv)
     const qint64 fillMs = fill.elapsed();
     std::printf("rows: %d\nall rows shown after: %lld ms\nlongest event-loop stall while filling: %lld ms\n", rows,
                 static_cast<long long>(fillMs), static_cast<long long>(longestStall));
+    std::printf("peak memory after filling: %ld KiB\n", peakKiB());
 
     for (int column = 0; column < 6; ++column) {
         for (bool ascending : {true, false}) {
             QElapsedTimer sort;
             sort.start();
+            const double cpuBefore = cpuSeconds();
             model->sortRows(column, ascending);
             app.processEvents();
-            std::printf("sort column %d %s: %lld ms\n", column, ascending ? "ascending " : "descending",
-                        static_cast<long long>(sort.elapsed()));
+            // The processor time is what a loaded machine does not distort.
+            std::printf("sort column %d %s: %lld ms (processor %.0f ms, peak memory %ld KiB)\n", column,
+                        ascending ? "ascending " : "descending", static_cast<long long>(sort.elapsed()),
+                        (cpuSeconds() - cpuBefore) * 1000, peakKiB());
         }
     }
+    std::printf("peak memory: %ld KiB\n", peakKiB());
     return 0;
 }

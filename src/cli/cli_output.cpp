@@ -182,7 +182,7 @@ void printJson(std::ostream& out, const ResultSet& results, const KindList& kind
                 << ", \"folder\": " << (row.isFolder() ? "true" : "false")
                 << ", \"checked\": " << (row.checked ? "true" : "false")
                 << ", \"lastAccessNs\": " << row.lastAccessNs
-                << ", \"accessed\": " << jsonString(row.accessedText)
+                << ", \"accessed\": " << jsonString(rowDateText(row))
                 << ", \"type\": " << jsonString(list.columnText(i, ColType))
                 << ", \"textColour\": " << row.textColour << ", \"backColour\": " << row.backColour
                 << ", \"group\": " << (row.group != 0 ? row.group : group) << "}";

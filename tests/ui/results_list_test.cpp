@@ -1,11 +1,13 @@
 #include "platform/file_status.h"
 #include "support/temp_tree.h"
 #include "ui/controls/ids.h"
+#include "ui/results/results_delegate.h"
 #include "ui/results/results_list_ctrl.h"
 #include "ui/results/results_model.h"
 #include "ui/results/sort_header.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QTest>
@@ -123,7 +125,8 @@ TEST_F(ResultsListTest, ColumnsFitTheWidthAndKeepWhatTheUserSized)
 {
     SortHeader* header = list.sortHeader();
     EXPECT_EQ(sectionSum(*header), available(*header));
-    EXPECT_NEAR(header->sectionSize(5), header->sectionSize(0), 2) << "equal at first";
+    for (int column = 0; column < dw::kColumnCount; ++column)
+        EXPECT_GE(header->sectionSize(dw::ColPath), header->sectionSize(column)) << column;
     list.resize(900, 300);
     EXPECT_EQ(sectionSum(*header), available(*header));
 
@@ -204,6 +207,55 @@ TEST_F(ResultsListTest, SpaceTogglesTheCurrentRowAndDoubleClickOpensIt)
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_EQ(opened.source(), QUrl::fromLocalFile(QString::fromStdString(tree.path("альфа.txt"))));
+}
+
+TEST_F(ResultsListTest, PathColumnTakesTheSpareWidthAndPathsLoseTheirMiddle)
+{
+    SortHeader* header = list.sortHeader();
+    list.resize(1800, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(sectionSum(*header), available(*header));
+    const QFontMetrics metrics = header->fontMetrics();
+    for (int column = 0; column < dw::kColumnCount; ++column) {
+        if (column == dw::ColPath)
+            continue;
+        const QString title =
+            list.resultsModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(title)) << column;
+        const int contents = static_cast<QAbstractItemView&>(list).sizeHintForColumn(column);
+        EXPECT_GE(header->sectionSize(column), contents) << column;
+    }
+    EXPECT_GT(header->sectionSize(dw::ColPath), available(*header) / 2) << "the wide column";
+
+    // A narrow list still leaves the path a fair share.
+    list.resize(420, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(sectionSum(*header), available(*header));
+    EXPECT_GE(header->sectionSize(dw::ColPath), available(*header) / 3);
+
+    auto* delegate = dynamic_cast<dw::ui::ResultsDelegate*>(list.itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    auto elision = [&](int column) {
+        QStyleOptionViewItem option;
+        delegate->initStyleOption(&option, list.resultsModel()->index(2, column));
+        return option.textElideMode;
+    };
+    EXPECT_EQ(elision(dw::ColPath), Qt::ElideMiddle);
+    for (int column : {dw::ColName, dw::ColSize, dw::ColAccessed, dw::ColType})
+        EXPECT_EQ(elision(column), Qt::ElideRight) << column;
+}
+
+TEST_F(ResultsListTest, HomeAndEndGoToTheFirstAndLastRow)
+{
+    list.setFocus();
+    list.setCurrentIndex(list.resultsModel()->index(2, 3));
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_EQ(list.currentIndex().row(), 4);
+    QTest::keyClick(&list, Qt::Key_Home);
+    EXPECT_EQ(list.currentIndex().row(), 0);
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(list.currentIndex().row(), 1);
+    EXPECT_EQ(list.selectedRowIndexes(), (std::vector<std::size_t> {1}));
 }
 
 }  // namespace

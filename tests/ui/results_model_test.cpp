@@ -115,4 +115,33 @@ TEST_F(ResultsModelTest, SortingKeepsTheSelectionOnItsRows)
     EXPECT_EQ(cell(model, selection.currentIndex().row(), 0), QString("b.txt"));
 }
 
+TEST_F(ResultsModelTest, AMissingFileShowsGreyWithoutSizeOnDiskOrDateAndOutOfTheTotals)
+{
+    addFiles(model, {tree.writeSized("есть.txt", 1536, 1)});
+    dw::ResultList scratch(model.list().kind(), model.list().appearance());
+    ASSERT_TRUE(scratch.addRow(tree.path("нет.txt"), dw::attr::Archive, 5, 0, 0));
+    model.appendRows(scratch.takeAllRows());
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(cell(model, 1, 0), QString("нет.txt"));
+    EXPECT_EQ(cell(model, 1, 2), QString("5"));
+    EXPECT_TRUE(cell(model, 1, 3).isEmpty()) << "no size on disk";
+    EXPECT_TRUE(cell(model, 1, 4).isEmpty()) << "no date";
+    EXPECT_FALSE(cell(model, 0, 4).isEmpty());
+    for (int column = 0; column < dw::kColumnCount; ++column)
+        EXPECT_EQ(model.data(model.index(1, column), Qt::ForegroundRole).value<QColor>(),
+                  dw::ui::missingTextColour());
+    EXPECT_NE(model.data(model.index(0, 0), Qt::ForegroundRole).value<QColor>(),
+              dw::ui::missingTextColour());
+
+    const std::uint64_t present = model.list().row(0).sizeOnDisk;
+    EXPECT_EQ(model.list().totalCount(), 1u);
+    EXPECT_EQ(model.list().totalSizeOnDisk(), present);
+    model.changeMarks([](dw::ResultList& list) {
+        list.setChecked(0, true);
+        list.setChecked(1, true);
+    });
+    EXPECT_EQ(model.list().checkedCount(), 1u);
+    EXPECT_EQ(model.list().checkedSizeOnDisk(), present);
+}
+
 }  // namespace

@@ -7,7 +7,9 @@
 #include "ui/results/results_model.h"
 #include "ui/results/results_page.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -191,6 +193,40 @@ TEST(ResultsPage, Screenshot)
             }
         }
     }
+}
+
+TEST(ResultsPage, WideScreenshotWithMissingFiles)
+{
+    dwtest::TempTree tree;
+    ResultsPage page(dw::ResultKind::BySize);
+    page.resize(1600, 520);
+    ResultsListCtrl& list = *page.list();
+    std::vector<std::string> paths;
+    const char* const names[] = {
+        "Фото/2023/Отпуск на море/Дети/кот.png", "Документы/Работа/Отчёты/квартальный отчёт.odt",
+        "Музыка/Сборники/Лучшее за десять лет/01 - вступление.mp3", "Загрузки/дистрибутив.iso",
+        "Видео/Семейное/день рождения бабушки.mp4", "Проекты/diskwright/сборка/журнал сборки.log"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        paths.push_back(tree.writeSized(names[i], 1000 + 777'777 * i, static_cast<unsigned>(i)));
+    addFiles(list, paths);
+    dw::ResultList stale(dw::ResultKind::BySize, list.appearance());
+    stale.addRow(tree.path("Фото/удалённый снимок.jpg"), dw::attr::Archive, 5, 0, 0);
+    stale.addRow(tree.path("Документы/старый черновик.txt"), dw::attr::Archive, 12'345, 0, 0);
+    list.resultsModel()->appendRows(stale.takeAllRows());
+    list.resultsModel()->setChecked(1, true);
+    list.resultsModel()->setChecked(6, true);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    EXPECT_EQ(label(page, id::TotalCount), QString::number(paths.size()));
+    EXPECT_EQ(label(page, id::CheckedCount), QString("1"));
+    QDir().mkpath(QStringLiteral("/tmp/dwshots"));
+    EXPECT_TRUE(page.grab().save(QStringLiteral("/tmp/dwshots/results_wide.png")));
+    page.resize(700, 400);
+    QApplication::processEvents();
+    const auto* header = list.horizontalHeader();
+    EXPECT_EQ(header->sectionViewportPosition(dw::ColName), 0) << "nothing scrolled away";
+    EXPECT_LE(header->length(), header->viewport()->width());
+    EXPECT_TRUE(page.grab().save(QStringLiteral("/tmp/dwshots/results_narrow.png")));
 }
 
 TEST(ResultsPage, LargeListStaysWorkable)

@@ -112,4 +112,38 @@ TEST_F(QueuedRowSinkTest, ALastRowDoesNotWaitForTheNextOne)
     worker.join();
 }
 
+TEST_F(QueuedRowSinkTest, ABacklogArrivesInBoundedSlicesInOrderAndFlushTakesItAll)
+{
+    const dw::FileEntry first = entryFor(tree.write("первый.txt", "1"));
+    const dw::FileEntry second = entryFor(tree.write("второй.txt", "22"));
+    constexpr int kRows = 50'000;  // more than one delivery inserts
+    std::vector<int> inserted;
+    QObject::connect(&byMask, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int from, int to) {
+                         inserted.push_back(to - from + 1);
+                     });
+    std::thread worker([&] {
+        for (int i = 0; i < kRows; ++i)
+            sink.addRow(ResultKind::ByMask, i % 2 ? second : first, 0, 0, 0);
+        sink.finderStarted(ResultKind::BySize);
+        sink.addRow(ResultKind::BySize, second, 0, 0, 0);
+    });
+    worker.join();  // everything waits in the queue now
+    bool sizeStarted = false;
+    QObject::connect(&sink, &QueuedRowSink::finderStartedOn,
+                     [&](ResultKind kind) { sizeStarted = kind == ResultKind::BySize; });
+    ASSERT_TRUE(spinUntil([&] { return byMask.rowCount() > 0; }));
+    EXPECT_LT(byMask.rowCount(), kRows) << "the first delivery takes a slice, not all";
+    EXPECT_FALSE(sizeStarted) << "what came after the rows waits for them";
+    sink.flush();
+    ASSERT_EQ(byMask.rowCount(), kRows);
+    EXPECT_TRUE(sizeStarted);
+    EXPECT_EQ(bySize.rowCount(), 1);
+    for (int i : {0, 1, kRows / 2, kRows - 1})
+        EXPECT_EQ(byMask.list().row(static_cast<std::size_t>(i)).path,
+                  (i % 2 ? second : first).path()) << i;
+    for (int count : inserted)
+        EXPECT_LE(count, 16'384);
+}
+
 }  // namespace

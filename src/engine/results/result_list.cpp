@@ -44,10 +44,21 @@ std::string volumeProbePath(const std::string& path, bool fileOrFolder)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string dateText(std::int64_t ns)
+}  // namespace
+
+const std::string& rowTypeText(const ResultRow& row)
 {
-    std::int64_t seconds = ns / 1'000'000'000;
-    if (ns % 1'000'000'000 < 0)
+    if (row.typeId == 0)
+        row.typeId = typeDescriptionId(row.path, row.isFolder());
+    return typeDescriptionText(row.typeId);
+}
+
+std::string rowDateText(const ResultRow& row)
+{
+    if (row.missing)
+        return {};
+    std::int64_t seconds = row.lastAccessNs / 1'000'000'000;
+    if (row.lastAccessNs % 1'000'000'000 < 0)
         --seconds;
     std::time_t time = static_cast<std::time_t>(seconds);
     std::tm local {};
@@ -57,17 +68,6 @@ std::string dateText(std::int64_t ns)
     std::snprintf(text, sizeof text, "%.2d.%.2d.%d", local.tm_mday, local.tm_mon + 1,
                   local.tm_year + 1900);
     return text;
-}
-
-}  // namespace
-
-const std::string& rowTypeText(const ResultRow& row)
-{
-    if (!row.typeKnown) {
-        row.typeText = typeDescription(row.path, row.isFolder());
-        row.typeKnown = true;
-    }
-    return row.typeText;
 }
 
 ResultList::ResultList(ResultKind kind, ListAppearance appearance)
@@ -81,10 +81,14 @@ bool ResultList::addRow(const std::string& path, std::uint8_t attributes, std::u
     if (!acceptable(path, attributes))
         return false;
     // A file that is gone (a stale session, a file removed after the walk)
-    // still gets its row: no date, the size itself on disk, not compressed.
+    // still gets its row, shown as missing: it takes no room on the disk.
     auto status = platform::statPath(path);
     if (!status) {
-        appendRow(path, attributes, size, backColour, textColour, group, false, size);
+        ResultRow row =
+            buildRow(path, attributes, size, backColour, textColour, group, false, 0);
+        row.missing = true;
+        countIn(row);
+        rows_.push_back(std::move(row));
         return true;
     }
     platform::VolumeInfo volume = platform::volumeOf(
@@ -92,19 +96,36 @@ bool ResultList::addRow(const std::string& path, std::uint8_t attributes, std::u
     bool compressed = platform::isCompressed(path, volume);
     std::uint64_t sizeOnDisk =
         size == 0 ? 0 : roundToBlocks(compressed ? status->allocated : size, volume.blockSize);
-    ResultRow& row =
-        appendRow(path, attributes, size, backColour, textColour, group, compressed, sizeOnDisk);
+    ResultRow row =
+        buildRow(path, attributes, size, backColour, textColour, group, compressed, sizeOnDisk);
     row.lastAccessNs = status->accessNs;
-    row.accessedText = dateText(status->accessNs);
+    countIn(row);
+    rows_.push_back(std::move(row));
     return true;
 }
 
 bool ResultList::addRow(const FileEntry& entry, Colour backColour, Colour textColour,
                         std::uint32_t group)
 {
-    const std::string path = entry.path();
-    if (!acceptable(path, entry.attributes))
+    std::optional<ResultRow> row = makeRow(entry, backColour, textColour, group);
+    if (!row)
         return false;
+    countIn(*row);
+    rows_.push_back(std::move(*row));
+    return true;
+}
+
+std::optional<ResultRow> ResultList::makeRow(const FileEntry& entry, Colour backColour,
+                                              Colour textColour, std::uint32_t group) const
+{
+    // Sized exactly: a million rows keep a million of these.
+    std::string path;
+    path.reserve((entry.folder ? entry.folder->size() : 0) + entry.name.size());
+    if (entry.folder)
+        path += *entry.folder;
+    path += entry.name;
+    if (!acceptable(path, entry.attributes))
+        return std::nullopt;
     bool fileOrFolder = (entry.attributes & (attr::Folder | attr::Archive)) != 0;
     platform::VolumeInfo volume =
         platform::volumeOf(entry.device, volumeProbePath(path, fileOrFolder));
@@ -116,21 +137,20 @@ bool ResultList::addRow(const FileEntry& entry, Colour backColour, Colour textCo
             onDisk = status->allocated;
     }
     std::uint64_t sizeOnDisk = entry.size == 0 ? 0 : roundToBlocks(onDisk, volume.blockSize);
-    ResultRow& row = appendRow(path, entry.attributes, entry.size, backColour, textColour,
-                               group, compressed, sizeOnDisk);
+    ResultRow row = buildRow(std::move(path), entry.attributes, entry.size, backColour,
+                            textColour, group, compressed, sizeOnDisk);
     row.lastAccessNs = entry.lastAccessNs;
-    row.accessedText = dateText(entry.lastAccessNs);
     row.device = entry.device;
     row.inode = entry.inode;
-    return true;
+    return row;
 }
 
-ResultRow& ResultList::appendRow(const std::string& path, std::uint8_t attributes,
-                                 std::uint64_t size, Colour backColour, Colour textColour,
-                                 std::uint32_t group, bool compressed, std::uint64_t sizeOnDisk)
+ResultRow ResultList::buildRow(std::string path, std::uint8_t attributes, std::uint64_t size,
+                               Colour backColour, Colour textColour, std::uint32_t group,
+                               bool compressed, std::uint64_t sizeOnDisk) const
 {
     ResultRow row;
-    row.path = path;
+    row.path = std::move(path);
     row.attributes = attributes;
     row.size = size;
     row.sizeOnDisk = sizeOnDisk;
@@ -148,26 +168,48 @@ ResultRow& ResultList::appendRow(const std::string& path, std::uint8_t attribute
         row.textColour = appearance_.hiddenColor;
     else if (attributes & attr::Archive)
         row.textColour = appearance_.archiveColor;
-    totalSizeOnDisk_ += sizeOnDisk;
-    return rows_.emplace_back(std::move(row));
+    return row;
+}
+
+void ResultList::countIn(const ResultRow& row)
+{
+    if (row.missing) {
+        ++missingCount_;
+        return;
+    }
+    totalSizeOnDisk_ += row.sizeOnDisk;
+    if (row.checked) {
+        ++checkedCount_;
+        checkedSizeOnDisk_ += row.sizeOnDisk;
+    }
+}
+
+void ResultList::countOut(const ResultRow& row)
+{
+    if (row.missing) {
+        --missingCount_;
+        return;
+    }
+    totalSizeOnDisk_ -= row.sizeOnDisk;
+    if (row.checked) {
+        --checkedCount_;
+        checkedSizeOnDisk_ -= row.sizeOnDisk;
+    }
 }
 
 void ResultList::removeRow(std::size_t index)
 {
     if (index >= rows_.size())
         return;
-    const ResultRow& row = rows_[index];
-    totalSizeOnDisk_ -= row.sizeOnDisk;
-    if (row.checked) {
-        --checkedCount_;
-        checkedSizeOnDisk_ -= row.sizeOnDisk;
-    }
+    countOut(rows_[index]);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void ResultList::deleteAllRows()
 {
     rows_.clear();
+    rows_.shrink_to_fit();
+    missingCount_ = 0;
     totalSizeOnDisk_ = 0;
     checkedCount_ = 0;
     checkedSizeOnDisk_ = 0;
@@ -175,20 +217,16 @@ void ResultList::deleteAllRows()
 
 std::vector<ResultRow> ResultList::takeAllRows()
 {
-    std::vector<ResultRow> rows = std::move(rows_);
+    std::vector<ResultRow> rows(std::make_move_iterator(rows_.begin()),
+                                std::make_move_iterator(rows_.end()));
     deleteAllRows();
     return rows;
 }
 
 void ResultList::appendRows(std::vector<ResultRow> rows)
 {
-    rows_.reserve(rows_.size() + rows.size());
     for (ResultRow& row : rows) {
-        totalSizeOnDisk_ += row.sizeOnDisk;
-        if (row.checked) {
-            ++checkedCount_;
-            checkedSizeOnDisk_ += row.sizeOnDisk;
-        }
+        countIn(row);
         rows_.push_back(std::move(row));
     }
 }
@@ -200,23 +238,17 @@ void ResultList::setChecked(std::size_t index, bool checked)
     ResultRow& row = rows_[index];
     if (row.checked == checked)
         return;
+    countOut(row);
     row.checked = checked;
-    if (checked) {
-        ++checkedCount_;
-        checkedSizeOnDisk_ += row.sizeOnDisk;
-    } else {
-        --checkedCount_;
-        checkedSizeOnDisk_ -= row.sizeOnDisk;
-    }
+    countIn(row);
 }
 
 void ResultList::setSizeOnDisk(std::size_t index, std::uint64_t sizeOnDisk)
 {
     ResultRow& row = rows_.at(index);
-    totalSizeOnDisk_ += sizeOnDisk - row.sizeOnDisk;  // unsigned wrap-around cancels out
-    if (row.checked)
-        checkedSizeOnDisk_ += sizeOnDisk - row.sizeOnDisk;
+    countOut(row);
     row.sizeOnDisk = sizeOnDisk;
+    countIn(row);
 }
 
 std::string ResultList::columnText(std::size_t index, int column) const
@@ -230,9 +262,9 @@ std::string ResultList::columnText(std::size_t index, int column) const
     case ColSize:
         return row.isFolder() ? std::string() : FormatSize(row.size, 3);
     case ColSizeOnDisk:
-        return row.isFolder() ? std::string() : FormatSize(row.sizeOnDisk, 3);
+        return row.isFolder() || row.missing ? std::string() : FormatSize(row.sizeOnDisk, 3);
     case ColAccessed:
-        return row.accessedText;
+        return rowDateText(row);
     case ColType:
         return rowTypeText(row);
     default:

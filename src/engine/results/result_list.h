@@ -4,6 +4,8 @@
 #include "engine/settings/search_settings.h"
 
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,30 +22,35 @@ enum Column : int {
 };
 inline constexpr int kColumnCount = 6;
 
-// One row of a results list.
+// One row of a results list. Rows are kept by the million, so a row holds
+// only what cannot be derived: the date and type texts are made when a row
+// is shown (rowDateText, rowTypeText), never stored.
 struct ResultRow {
     std::string path;          // exactly as given to addRow
+    std::uint64_t size = 0;
+    std::uint64_t sizeOnDisk = 0;  // 0 for a missing file
+    std::int64_t lastAccessNs = 0;
+    std::uint64_t device = 0;  // identity of the file the search recorded;
+    std::uint64_t inode = 0;   // 0 for rows read from a session file
     Colour textColour = 0;
     Colour backColour = 0;
-    std::uint8_t attributes = 0;
-    std::uint64_t size = 0;
-    std::uint64_t sizeOnDisk = 0;
-    std::int64_t lastAccessNs = 0;
-    std::string accessedText;  // "dd.mm.yyyy", local time; "" when unknown
-    // The localised type description, looked up on first use (see
-    // rowTypeText): a search that never shows the column never loads the
-    // MIME database.
-    mutable std::string typeText;
-    mutable bool typeKnown = false;
     std::uint32_t group = 0;   // duplicate group, from 1; 0 elsewhere
-    // The file the search found (st_dev, st_ino); 0 when unknown, as for a
-    // row read from a session. The file operations act only on this file.
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
+    // The type description's number (see typeDescriptionId), looked up on
+    // first use: a search that never shows the column never loads the MIME
+    // database.
+    mutable std::uint32_t typeId = 0;
+    std::uint8_t attributes = 0;
     bool checked = false;
+    // The file did not exist when the row was added (a stale session): the
+    // row has no size on disk and no date and stays out of the totals.
+    bool missing = false;
     bool hidden() const { return (attributes & attr::Hidden) != 0; }
     bool isFolder() const { return (attributes & attr::Folder) != 0; }
 };
+
+// Rows live in blocks: a list that grows to millions of rows never copies
+// them all to a bigger array (which would hold both copies for a moment).
+using RowStore = std::deque<ResultRow>;
 
 // The rows of one ResultKind with their four running totals.
 class ResultList {
@@ -63,6 +70,10 @@ public:
     // The same for an entry the walk has already examined (no extra lstat).
     bool addRow(const FileEntry& entry, Colour backColour, Colour textColour,
                 std::uint32_t group = 0);
+    // The row addRow(entry, ...) would append, without appending it;
+    // nothing for an entry that gets no row.
+    std::optional<ResultRow> makeRow(const FileEntry& entry, Colour backColour,
+                                     Colour textColour, std::uint32_t group = 0) const;
 
     void removeRow(std::size_t index);
     // Removes every row for which `remove(row)` is true in one pass, keeping
@@ -84,9 +95,10 @@ public:
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
     const ResultRow& row(std::size_t index) const { return rows_[index]; }
-    const std::vector<ResultRow>& rows() const { return rows_; }
+    const RowStore& rows() const { return rows_; }
 
-    std::uint64_t totalCount() const { return rows_.size(); }
+    // Missing rows count in none of the four totals.
+    std::uint64_t totalCount() const { return rows_.size() - missingCount_; }
     std::uint64_t totalSizeOnDisk() const { return totalSizeOnDisk_; }
     std::uint64_t checkedCount() const { return checkedCount_; }
     std::uint64_t checkedSizeOnDisk() const { return checkedSizeOnDisk_; }
@@ -94,17 +106,23 @@ public:
     // The text a column shows for a row.
     std::string columnText(std::size_t index, int column) const;
 
-    // Stable sort by a column with the list's comparison rules.
-    void sortByColumn(int column, bool ascending);
+    // Stable sort by a column with the list's comparison rules. With
+    // `movedTo`, it receives each row's new position by its old one (left
+    // empty when no row moved).
+    void sortByColumn(int column, bool ascending, std::vector<std::uint32_t>* movedTo = nullptr);
 
 private:
-    ResultRow& appendRow(const std::string& path, std::uint8_t attributes, std::uint64_t size,
-                         Colour backColour, Colour textColour, std::uint32_t group,
-                         bool compressed, std::uint64_t sizeOnDisk);
+    ResultRow buildRow(std::string path, std::uint8_t attributes, std::uint64_t size,
+                       Colour backColour, Colour textColour, std::uint32_t group,
+                       bool compressed, std::uint64_t sizeOnDisk) const;
+    // Counts the row into the totals it belongs to / takes it out again.
+    void countIn(const ResultRow& row);
+    void countOut(const ResultRow& row);
 
     ResultKind kind_;
     ListAppearance appearance_;
-    std::vector<ResultRow> rows_;
+    RowStore rows_;
+    std::uint64_t missingCount_ = 0;
     std::uint64_t totalSizeOnDisk_ = 0;
     std::uint64_t checkedCount_ = 0;
     std::uint64_t checkedSizeOnDisk_ = 0;
@@ -117,11 +135,7 @@ std::size_t ResultList::removeRows(Predicate remove)
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         ResultRow& row = rows_[i];
         if (remove(static_cast<const ResultRow&>(row))) {
-            totalSizeOnDisk_ -= row.sizeOnDisk;
-            if (row.checked) {
-                --checkedCount_;
-                checkedSizeOnDisk_ -= row.sizeOnDisk;
-            }
+            countOut(row);
             continue;
         }
         if (kept != i)
@@ -144,7 +158,11 @@ int compareRows(const ResultRow& a, const ResultRow& b, int column, bool ascendi
 // The file name column text (name and extension).
 std::string rowName(const ResultRow& row);
 
-// The row's type description, looked up and kept on first use.
+// The row's type description, looked up on first use and then known by
+// its number.
 const std::string& rowTypeText(const ResultRow& row);
+
+// The last-access date as "dd.mm.yyyy" in local time; "" for a missing file.
+std::string rowDateText(const ResultRow& row);
 
 }  // namespace dw

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <shared_mutex>
@@ -115,7 +116,43 @@ struct StringHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
-using DescriptionMap = std::unordered_map<std::string, std::string, StringHash, std::equal_to<>>;
+// Key to the description's number.
+using DescriptionMap = std::unordered_map<std::string, std::uint32_t, StringHash, std::equal_to<>>;
+
+// Every description text met so far, once, by number (number 1 is index 0).
+// Texts are never removed, so a number a row holds stays readable.
+class DescriptionTable {
+public:
+    std::uint32_t intern(const std::string& text)
+    {
+        std::unique_lock lock(mutex_);
+        auto it = ids_.find(text);
+        if (it != ids_.end())
+            return it->second;
+        texts_.push_back(text);
+        auto id = static_cast<std::uint32_t>(texts_.size());
+        ids_.emplace(text, id);
+        return id;
+    }
+
+    const std::string& text(std::uint32_t id) const
+    {
+        static const std::string none;
+        std::shared_lock lock(mutex_);
+        return id == 0 || id > texts_.size() ? none : texts_[id - 1];
+    }
+
+private:
+    mutable std::shared_mutex mutex_;
+    std::deque<std::string> texts_;
+    std::unordered_map<std::string, std::uint32_t> ids_;
+};
+
+DescriptionTable& descriptions()
+{
+    static DescriptionTable table;
+    return table;
+}
 
 class TypeCache {
 public:
@@ -139,7 +176,7 @@ public:
         dropDuplicates(floating_);
     }
 
-    std::string describe(std::string_view name, bool isFolder)
+    std::uint32_t describe(std::string_view name, bool isFolder)
     {
         if (isFolder)
             return lookup(folder_, std::string_view(), [this] {
@@ -219,7 +256,7 @@ private:
     }
 
     template <typename Ask>
-    std::string lookup(DescriptionMap& map, std::string_view key, Ask ask)
+    std::uint32_t lookup(DescriptionMap& map, std::string_view key, Ask ask)
     {
         {
             std::shared_lock lock(mutex_);
@@ -227,14 +264,14 @@ private:
             if (it != map.end())
                 return it->second;
         }
-        std::string text = ask().toStdString();
+        std::uint32_t id = descriptions().intern(ask().toStdString());
         std::unique_lock lock(mutex_);
         // Whole names are few in practice; a tree full of odd names must not
         // grow the cache without end.
         if (map.size() >= kMaxEntries)
             map.clear();
-        map.try_emplace(std::string(key), text);
-        return text;
+        map.try_emplace(std::string(key), id);
+        return id;
     }
 
     QMimeDatabase db_;
@@ -268,7 +305,14 @@ void useRussianLocale()
 
 std::string typeDescription(std::string_view path, bool isFolder)
 {
+    return typeDescriptionText(typeDescriptionId(path, isFolder));
+}
+
+std::uint32_t typeDescriptionId(std::string_view path, bool isFolder)
+{
     return cache().describe(fileNameOf(path), isFolder);
 }
+
+const std::string& typeDescriptionText(std::uint32_t id) { return descriptions().text(id); }
 
 }  // namespace dw

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,11 @@ void useRussianLocale();
 // by the name only: the file is never opened, so a vanished file gets one
 // too. Folders get the folder description. Cached; safe from any thread.
 std::string typeDescription(std::string_view path, bool isFolder);
+
+// The same description as a small number (from 1) that stays valid for the
+// life of the process: a list keeps the number, not the text, for each row.
+std::uint32_t typeDescriptionId(std::string_view path, bool isFolder);
+// The text of a number typeDescriptionId gave ("" for any other).
+const std::string& typeDescriptionText(std::uint32_t id);
 
 }  // namespace dw

@@ -4,6 +4,8 @@
 
 #include <QThread>
 
+#include <limits>
+
 namespace dw::ui {
 
 QueuedRowSink::QueuedRowSink(const std::array<ResultsModel*, kResultKindCount>& models,
@@ -33,21 +35,25 @@ void QueuedRowSink::clearRows(ResultKind kind)
     builders_[slot(kind)].deleteAllRows();
     counts_[slot(kind)] = 0;
     sizes_[slot(kind)] = 0;
-    queue(Step::Clear, kind, {});
+    queue(Step::Clear, kind);
 }
 
 void QueuedRowSink::addRow(ResultKind kind, const FileEntry& entry, Colour backColour,
                            Colour textColour, std::uint32_t group)
 {
-    ResultList& builder = builders_[slot(kind)];
-    if (!builder.addRow(entry, backColour, textColour, group))
+    std::optional<ResultRow> row =
+        builders_[slot(kind)].makeRow(entry, backColour, textColour, group);
+    if (!row)
         return;
+    // The type is looked up here, off the window's thread: painting and
+    // sorting by type then only read the number.
+    rowTypeText(*row);
     counts_[slot(kind)].fetch_add(1, std::memory_order_relaxed);
-    sizes_[slot(kind)].fetch_add(builder.totalSizeOnDisk(), std::memory_order_relaxed);
-    queue(Step::Rows, kind, builder.takeAllRows());
+    sizes_[slot(kind)].fetch_add(row->sizeOnDisk, std::memory_order_relaxed);
+    queueRow(kind, std::move(*row));
 }
 
-void QueuedRowSink::finderStarted(ResultKind kind) { queue(Step::Started, kind, {}); }
+void QueuedRowSink::finderStarted(ResultKind kind) { queue(Step::Started, kind); }
 
 std::uint64_t QueuedRowSink::rowCount(ResultKind kind) const
 {
@@ -59,25 +65,43 @@ std::uint64_t QueuedRowSink::totalSizeOnDisk(ResultKind kind) const
     return sizes_[slot(kind)].load(std::memory_order_relaxed);
 }
 
-void QueuedRowSink::queue(Step step, ResultKind kind, std::vector<ResultRow> rows)
+void QueuedRowSink::queue(Step step, ResultKind kind)
 {
     bool wakeUp = false;
     {
         std::lock_guard lock(mutex_);
-        if (step == Step::Rows && !queued_.empty() && queued_.back().step == Step::Rows &&
-            queued_.back().kind == kind) {
-            std::vector<ResultRow>& tail = queued_.back().rows;
-            for (ResultRow& row : rows)
-                tail.push_back(std::move(row));
-        } else {
-            queued_.push_back(Op {step, kind, std::move(rows)});
-        }
+        queued_.push_back(Op {step, kind, {}});
         wakeUp = !wakeUpPosted_;
         wakeUpPosted_ = true;
     }
-    // One wake-up per delivery, however many rows come in between.
     if (wakeUp)
-        QMetaObject::invokeMethod(this, &QueuedRowSink::schedule, Qt::QueuedConnection);
+        wake();
+}
+
+void QueuedRowSink::queueRow(ResultKind kind, ResultRow row)
+{
+    bool wakeUp = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (queued_.empty() || queued_.back().step != Step::Rows ||
+            queued_.back().kind != kind || queued_.back().rows.size() >= kRowsPerBatch) {
+            // Sized once: growing by doubling would leave holes between the
+            // rows' paths that the next batches cannot use.
+            queued_.push_back(Op {Step::Rows, kind, {}});
+            queued_.back().rows.reserve(kRowsPerBatch);
+        }
+        queued_.back().rows.push_back(std::move(row));
+        wakeUp = !wakeUpPosted_;
+        wakeUpPosted_ = true;
+    }
+    if (wakeUp)
+        wake();
+}
+
+void QueuedRowSink::wake()
+{
+    // One wake-up per delivery, however many rows come in between.
+    QMetaObject::invokeMethod(this, &QueuedRowSink::schedule, Qt::QueuedConnection);
 }
 
 void QueuedRowSink::schedule()
@@ -91,14 +115,16 @@ void QueuedRowSink::schedule()
 void QueuedRowSink::flush()
 {
     if (QThread::currentThread() == thread()) {
+        deliverUpTo(std::numeric_limits<std::size_t>::max());
         timer_.stop();
-        deliver();
         return;
     }
     QMetaObject::invokeMethod(this, &QueuedRowSink::deliver, Qt::QueuedConnection);
 }
 
-void QueuedRowSink::deliver()
+void QueuedRowSink::deliver() { deliverUpTo(kRowsPerDelivery); }
+
+void QueuedRowSink::deliverUpTo(std::size_t rowBudget)
 {
     std::vector<Op> ops;
     {
@@ -110,7 +136,15 @@ void QueuedRowSink::deliver()
     if (ops.empty())
         return;
     ++deliveries_;
-    for (Op& op : ops) {
+    std::size_t delivered = 0;
+    std::size_t done = 0;
+    for (; done < ops.size(); ++done) {
+        Op& op = ops[done];
+        // A delivery inserts a bounded number of rows, so the window keeps
+        // answering while a fast finder pours them in; the rest follows as
+        // soon as the events queued meanwhile have been handled.
+        if (op.step == Step::Rows && delivered >= rowBudget)
+            break;
         ResultsModel* model = models_[slot(op.kind)];
         switch (op.step) {
         case Step::Clear:
@@ -118,6 +152,7 @@ void QueuedRowSink::deliver()
                 model->clear();
             break;
         case Step::Rows:
+            delivered += op.rows.size();
             if (model)
                 model->appendRows(std::move(op.rows));
             break;
@@ -126,6 +161,15 @@ void QueuedRowSink::deliver()
             break;
         }
     }
+    if (done == ops.size())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        const auto rest = ops.begin() + static_cast<std::ptrdiff_t>(done);
+        queued_.insert(queued_.begin(), std::make_move_iterator(rest),
+                       std::make_move_iterator(ops.end()));
+    }
+    timer_.start(0);
 }
 
 }  // namespace dw::ui

@@ -21,7 +21,8 @@ class ResultsModel;
 // row itself (the status and size-on-disk work stays off the GUI thread)
 // and queues it; the GUI thread takes whatever has queued up at most every
 // 100 ms and appends it to the models in one batch per list, so a fast
-// finder costs ten deliveries a second, never one event per file. Clears
+// finder costs ten deliveries a second, never one event per file; a backlog
+// is inserted a few thousand rows at a time so the window stays live. Clears
 // and finder starts travel in the same queue, so they keep their order
 // with the rows. The sink lives in the GUI thread.
 class QueuedRowSink : public QObject, public RowSink {
@@ -62,14 +63,19 @@ private:
         std::vector<ResultRow> rows;
     };
     static constexpr int kIntervalMs = 100;
+    static constexpr std::size_t kRowsPerBatch = 8192;
+    static constexpr std::size_t kRowsPerDelivery = 16384;
 
     static std::size_t slot(ResultKind kind) { return static_cast<std::size_t>(kind); }
-    void queue(Step step, ResultKind kind, std::vector<ResultRow> rows);
+    void queue(Step step, ResultKind kind);
+    void queueRow(ResultKind kind, ResultRow row);
+    void wake();
     void schedule();
     void deliver();
+    void deliverUpTo(std::size_t rowBudget);
 
     std::array<QPointer<ResultsModel>, kResultKindCount> models_;
-    // Worker only: one scratch list per kind builds the rows.
+    // Worker only: one list per kind builds the rows in its colours.
     std::array<ResultList, kResultKindCount> builders_;
     std::array<std::atomic<std::uint64_t>, kResultKindCount> counts_ {};
     std::array<std::atomic<std::uint64_t>, kResultKindCount> sizes_ {};

@@ -7,11 +7,13 @@
 #include "ui/controls/widget_ids.h"
 #include "ui/results/file_manager_link.h"
 #include "ui/results/list_commands.h"
+#include "ui/results/results_delegate.h"
 #include "ui/results/results_model.h"
 #include "ui/results/sort_header.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QDesktopServices>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -28,6 +30,7 @@ namespace dw::ui {
 namespace {
 
 constexpr int kInitialColumnWidth = 30;
+
 
 void setLabel(QWidget* page, int labelId, const QString& text)
 {
@@ -57,24 +60,35 @@ QIcon themeIcon(const std::array<const char*, 3>& names, QStyle::StandardPixmap 
 }  // namespace
 
 ResultsListCtrl::ResultsListCtrl(ResultKind kind, const ListAppearance& appearance, QWidget* parent)
-    : QTreeView(parent), model_(new ResultsModel(kind, appearance, this)),
+    : QTableView(parent), model_(new ResultsModel(kind, appearance, this)),
       header_(new SortHeader(this)), appearance_(appearance),
       fileManager_(new FileManagerLink(this))
 {
     withId(this, id::ResultsList);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setIndentation(0);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new ResultsDelegate(this));
+    // Every row is as high as a line with a small icon; the view never asks
+    // the rows for their height.
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(std::max(fontMetrics().height(), 16) + 6);
+    // Fitting a column to its contents measures the rows in view and a few
+    // more, not a thousand.
+    rows->setResizeContentsPrecision(64);
 
     header_->setDefaultSectionSize(kInitialColumnWidth);
     header_->setMinimumSectionSize(8);
-    setHeader(header_);
+    header_->setStretchColumn(ColPath);
+    setHorizontalHeader(header_);
     setModel(model_);
     // The view's own sorting stays off (it would make the header unclickable
     // too): the list sorts by its own rules.
@@ -84,6 +98,12 @@ ResultsListCtrl::ResultsListCtrl(ResultKind kind, const ListAppearance& appearan
     connect(header_, &QHeaderView::sectionHandleDoubleClicked, header_,
             [this](int column) { header_->fit(column); });
     connect(header_, &QHeaderView::sectionClicked, this, &ResultsListCtrl::sortBy);
+    // The first rows and a new set of rows show the columns' contents.
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
+        if (first == 0)
+            header_->fit();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, header_, [this] { header_->fit(); });
     connect(model_, &ResultsModel::totalsChanged, this, [this] {
         refreshTotals();
         refreshCheckedTotals();
@@ -294,7 +314,14 @@ void ResultsListCtrl::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
+}
+
+QModelIndex ResultsListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
 }
 
 void ResultsListCtrl::markAll()

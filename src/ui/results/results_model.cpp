@@ -5,9 +5,7 @@
 
 #include <QColor>
 
-#include <algorithm>
 #include <string>
-#include <unordered_map>
 
 namespace dw::ui {
 
@@ -25,6 +23,8 @@ const char* const kTitles[kColumnCount] = {
 };
 
 }  // namespace
+
+QColor missingTextColour() { return QColor(0x80, 0x80, 0x80); }
 
 QColor toQColor(Colour colour)
 {
@@ -70,7 +70,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const
             return icons_.icon(item.path, item.isFolder(), item.hidden());
         return {};
     case Qt::ForegroundRole:
-        return toQColor(item.textColour);
+        return item.missing ? missingTextColour() : toQColor(item.textColour);
     case Qt::BackgroundRole:
         return toQColor(item.backColour);
     default:
@@ -142,46 +142,21 @@ void ResultsModel::setChecked(int row, bool checked)
 void ResultsModel::sortRows(int column, bool ascending)
 {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Rows carry no identity of their own, so the persistent indexes
-    // (selection, current row) follow their rows by path; rows of one path
-    // keep their order because the sort is stable.
-    struct Moved {
-        std::vector<int> oldRows;
-        std::size_t placed = 0;
-    };
     const QModelIndexList before = persistentIndexList();
-    std::unordered_map<std::string, Moved> byPath;
-    for (const QModelIndex& index : before) {
-        std::vector<int>& rows =
-            byPath[list_.row(static_cast<std::size_t>(index.row())).path].oldRows;
-        if (std::find(rows.begin(), rows.end(), index.row()) == rows.end())
-            rows.push_back(index.row());
+    std::vector<std::uint32_t> movedTo;
+    list_.sortByColumn(column, ascending, before.isEmpty() ? nullptr : &movedTo);
+    // The selection and the current row follow their rows.
+    if (!movedTo.empty()) {
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex& index : before) {
+            const auto row = static_cast<std::size_t>(index.row());
+            after.push_back(row < movedTo.size()
+                                ? this->index(static_cast<int>(movedTo[row]), index.column())
+                                : QModelIndex());
+        }
+        changePersistentIndexList(before, after);
     }
-    std::size_t wanted = 0;
-    for (auto& entry : byPath) {
-        std::sort(entry.second.oldRows.begin(), entry.second.oldRows.end());
-        wanted += entry.second.oldRows.size();
-    }
-
-    list_.sortByColumn(column, ascending);
-
-    std::unordered_map<int, int> newRowOf;
-    for (std::size_t i = 0; i < list_.size() && newRowOf.size() < wanted; ++i) {
-        auto it = byPath.find(list_.row(i).path);
-        if (it == byPath.end())
-            continue;
-        Moved& moved = it->second;
-        if (moved.placed < moved.oldRows.size())
-            newRowOf[moved.oldRows[moved.placed++]] = static_cast<int>(i);
-    }
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        auto it = newRowOf.find(index.row());
-        after.push_back(it == newRowOf.end() ? QModelIndex()
-                                             : this->index(it->second, index.column()));
-    }
-    changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     Q_EMIT totalsChanged();
 }
@@ -244,7 +219,7 @@ void ResultsModel::adoptChanged(ResultList changed)
         return a.checked == b.checked && a.textColour == b.textColour &&
                a.backColour == b.backColour && a.sizeOnDisk == b.sizeOnDisk &&
                a.size == b.size && a.attributes == b.attributes &&
-               a.accessedText == b.accessedText;
+               a.lastAccessNs == b.lastAccessNs && a.missing == b.missing;
     };
     std::vector<std::size_t> rewritten;
     for (std::size_t i = 0; i < changed.size(); ++i)

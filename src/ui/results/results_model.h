@@ -57,5 +57,7 @@ private:
 
 // A 0x00BBGGRR colour as a QColor.
 QColor toQColor(Colour colour);
+// The grey of a row whose file no longer exists.
+QColor missingTextColour();
 
 }  // namespace dw::ui

@@ -1,10 +1,12 @@
 #include "ui/results/sort_header.h"
 
+#include <QAbstractItemView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QStyleOptionHeader>
 
+#include <algorithm>
 #include <vector>
 
 namespace dw::ui {
@@ -28,6 +30,53 @@ void SortHeader::setSortState(int column, bool ascending)
     viewport()->update();
 }
 
+std::vector<int> SortHeader::share(const std::vector<int>& wants, int available)
+{
+    long long sum = 0;
+    for (int want : wants)
+        sum += std::max(want, 1);
+    // Integer shares leave a few pixels over; they go one each to the first
+    // columns, so the widths add up exactly and a second fit changes nothing.
+    std::vector<int> widths;
+    int given = 0;
+    for (int want : wants) {
+        const long long share = static_cast<long long>(available) * std::max(want, 1) / sum;
+        widths.push_back(static_cast<int>(share));
+        given += widths.back();
+    }
+    for (std::size_t n = 0; given < available; n = (n + 1) % widths.size(), ++given)
+        ++widths[n];
+    return widths;
+}
+
+int SortHeader::titleWidth(int column) const
+{
+    const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    const QString title =
+        model() ? model()->headerData(column, orientation()).toString() : QString();
+    return fontMetrics().horizontalAdvance(title) + 10 * space;
+}
+
+int SortHeader::naturalWidth(int column) const
+{
+    const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    int width = titleWidth(column);
+    if (auto* view = qobject_cast<const QAbstractItemView*>(parentWidget()))
+        width = std::max(width, view->sizeHintForColumn(column) + 2 * space);
+    return width;
+}
+
+void SortHeader::apply(const std::vector<int>& columns, const std::vector<int>& widths)
+{
+    fitting_ = true;
+    setUpdatesEnabled(false);
+    for (std::size_t n = 0; n < columns.size(); ++n)
+        resizeSection(columns[n], widths[n]);
+    setUpdatesEnabled(true);
+    fitting_ = false;
+    viewport()->update();
+}
+
 void SortHeader::fit(int keep)
 {
     if (!fitColumns_ || count() == 0 || fitting_)
@@ -38,34 +87,44 @@ void SortHeader::fit(int keep)
     else
         keep = -1;
     std::vector<int> others;
+    std::vector<int> sizes;
     long long sum = 0;
     for (int i = 0; i < count(); ++i) {
         if (i == keep || isSectionHidden(i))
             continue;
         others.push_back(i);
+        sizes.push_back(sectionSize(i));
         sum += sectionSize(i);
     }
     // A header narrower than the room left leaves the columns as they are.
-    if (others.empty() || sum <= 0 || available <= 0 || sum == available)
+    if (others.empty() || sum <= 0 || available <= 0)
         return;
-    fitting_ = true;
-    setUpdatesEnabled(false);
-    // Integer shares leave a few pixels over; they go one each to the first
-    // columns, so the widths add up exactly and a second fit changes nothing.
-    std::vector<int> widths;
-    int given = 0;
-    for (int i : others) {
-        widths.push_back(
-            static_cast<int>(static_cast<long long>(available) * sectionSize(i) / sum));
-        given += widths.back();
+    const auto stretch = std::find(others.begin(), others.end(), stretchColumn_);
+    if (stretch == others.end()) {
+        if (sum != available)
+            apply(others, share(sizes, available));
+        return;
     }
-    for (std::size_t n = 0; given < available; n = (n + 1) % widths.size(), ++given)
-        ++widths[n];
-    for (std::size_t n = 0; n < others.size(); ++n)
-        resizeSection(others[n], widths[n]);
-    setUpdatesEnabled(true);
-    fitting_ = false;
-    viewport()->update();
+    // The stretch column gets what the others leave, but never less than a
+    // third of the room: a narrow window squeezes every column alike.
+    const auto stretchAt = static_cast<std::size_t>(stretch - others.begin());
+    std::vector<int> wants;
+    int wanted = 0;
+    for (std::size_t n = 0; n < others.size(); ++n) {
+        wants.push_back(n == stretchAt ? 0 : naturalWidth(others[n]));
+        wanted += wants.back();
+    }
+    const int least = std::min(available, std::max(titleWidth(stretchColumn_), available / 3));
+    std::vector<int> widths = wants;
+    if (available - wanted >= least) {
+        widths[stretchAt] = available - wanted;
+    } else {
+        wants.erase(wants.begin() + static_cast<std::ptrdiff_t>(stretchAt));
+        widths = wants.empty() ? std::vector<int>() : share(wants, available - least);
+        widths.insert(widths.begin() + static_cast<std::ptrdiff_t>(stretchAt),
+                      wants.empty() ? available : least);
+    }
+    apply(others, widths);
 }
 
 void SortHeader::resizeEvent(QResizeEvent* event)

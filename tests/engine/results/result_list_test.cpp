@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -124,12 +126,68 @@ TEST_F(ResultListTest, DateAndTypeAreReadWhenTheRowIsAdded)
     EXPECT_EQ(list.columnText(1, dw::ColType), "Папка");
 }
 
-TEST_F(ResultListTest, AVanishedFileStillGetsARow)
+TEST_F(ResultListTest, AVanishedFileGetsAMissingRowThatNoTotalCounts)
 {
-    ASSERT_TRUE(list.addRow(tree.path("gone.txt"), attr::Archive, 5000, 0, 0));
-    EXPECT_EQ(list.row(0).sizeOnDisk, 5000u);
-    EXPECT_EQ(list.columnText(0, dw::ColAccessed), "");
-    EXPECT_EQ(list.columnText(0, dw::ColType), "Текстовый документ");
+    const std::uint64_t block = blockSizeOf(tree.root());
+    ASSERT_TRUE(list.addRow(tree.write("here.txt", "x"), attr::Archive, 1, 0, 0));
+    ASSERT_TRUE(list.addRow(tree.path("gone.txt"), attr::Archive, 5, 0, 0));
+    const dw::ResultRow& gone = list.row(1);
+    EXPECT_TRUE(gone.missing);
+    EXPECT_FALSE(list.row(0).missing);
+    EXPECT_EQ(gone.sizeOnDisk, 0u);
+    EXPECT_EQ(list.columnText(1, dw::ColSize), "5") << "the size the list was given";
+    EXPECT_EQ(list.columnText(1, dw::ColSizeOnDisk), "");
+    EXPECT_EQ(list.columnText(1, dw::ColAccessed), "");
+    EXPECT_EQ(list.columnText(1, dw::ColType), "Текстовый документ");
+    EXPECT_EQ(list.totalCount(), 1u);
+    EXPECT_EQ(list.totalSizeOnDisk(), block);
+
+    list.setChecked(0, true);
+    list.setChecked(1, true);
+    EXPECT_TRUE(list.row(1).checked);
+    EXPECT_EQ(list.checkedCount(), 1u);
+    EXPECT_EQ(list.checkedSizeOnDisk(), block);
+    list.setSizeOnDisk(1, 4096);  // an operation writing back keeps it out too
+    EXPECT_EQ(list.totalSizeOnDisk(), block);
+
+    // Taking the rows over to another list and removing them keep the counts.
+    ResultList other(dw::ResultKind::BySize);
+    other.appendRows(list.takeAllRows());
+    EXPECT_EQ(other.totalCount(), 1u);
+    EXPECT_EQ(other.checkedCount(), 1u);
+    other.removeRows([](const dw::ResultRow& row) { return !row.missing; });
+    EXPECT_EQ(other.size(), 1u);
+    EXPECT_EQ(other.totalCount(), 0u);
+    EXPECT_EQ(other.checkedCount(), 0u);
+    EXPECT_EQ(other.totalSizeOnDisk(), 0u);
+    other.removeRow(0);
+    EXPECT_EQ(other.totalCount(), 0u);
+}
+
+TEST_F(ResultListTest, ARowMadeForTheQueueIsTheRowAddRowAppends)
+{
+    const std::string file = tree.write("Отчёт.TXT", "abc");
+    auto status = dw::platform::statPath(file);
+    ASSERT_TRUE(status);
+    dw::FileEntry entry;
+    entry.setPath(file);
+    entry.size = 3;
+    entry.device = status->device;
+    entry.inode = status->inode;
+    entry.attributes = attr::Archive;
+    std::optional<dw::ResultRow> made = list.makeRow(entry, 0, 0, 7);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(list.size(), 0u) << "making a row adds nothing";
+    EXPECT_EQ(made->path, file);
+    EXPECT_EQ(made->path.capacity(), file.size()) << "no spare room kept per row";
+    EXPECT_EQ(made->inode, status->inode);
+    EXPECT_EQ(made->device, status->device);
+    ASSERT_TRUE(list.addRow(entry, 0, 0, 7));
+    EXPECT_EQ(list.row(0).sizeOnDisk, made->sizeOnDisk);
+    EXPECT_EQ(list.row(0).textColour, made->textColour);
+    EXPECT_EQ(list.row(0).group, 7u);
+    entry.attributes = attr::Folder | attr::System;
+    EXPECT_FALSE(list.makeRow(entry, 0, 0));
 }
 
 TEST_F(ResultListTest, AnEntryIsTakenAsTheWalkSawIt)
@@ -144,7 +202,7 @@ TEST_F(ResultListTest, AnEntryIsTakenAsTheWalkSawIt)
     entry.lastAccessNs = kMarch4th2021Noon;  // not the file's own time
     entry.attributes = attr::Archive | attr::ReadOnly;
     ASSERT_TRUE(list.addRow(entry, 0, 0, 2));
-    EXPECT_EQ(list.row(0).accessedText, "04.03.2021");
+    EXPECT_EQ(dw::rowDateText(list.row(0)), "04.03.2021");
     EXPECT_EQ(list.row(0).lastAccessNs, kMarch4th2021Noon);
     EXPECT_EQ(list.row(0).sizeOnDisk, blockSizeOf(tree.root()));
     EXPECT_EQ(list.row(0).textColour, distinctColours().readOnlyColor);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -91,10 +93,10 @@ TEST_F(SortTest, UnknownDatesAndEmptyTextsStayLastBothWays)
     EXPECT_EQ(column(list, dw::ColName), (Names{"today", "week", "year", "missing"}));
 
     dw::ResultRow empty;
-    empty.typeKnown = true;
+    empty.typeId = std::numeric_limits<std::uint32_t>::max();  // a number with no text
     dw::ResultRow typed;
-    typed.typeText = "Текстовый документ";
-    typed.typeKnown = true;
+    typed.path = "/d/a.txt";
+    ASSERT_EQ(dw::rowTypeText(typed), "Текстовый документ");
     for (bool ascending : {true, false}) {
         EXPECT_GT(dw::compareRows(empty, typed, dw::ColType, ascending), 0);
         EXPECT_LT(dw::compareRows(typed, empty, dw::ColType, ascending), 0);
@@ -117,6 +119,35 @@ TEST_F(SortTest, LeadingIntegersCompareAsAtoiReadsThem)
     EXPECT_LT(compare(" 8", "9"), 0);
     EXPECT_GT(compare("99999999999999999999", "x"), 0);  // saturates, no overflow
     EXPECT_EQ(compare("ABC", "abc"), 0);
+}
+
+TEST_F(SortTest, PathsFoldCaseTypesKeepTiesInOrderAndMovesAreReported)
+{
+    add("Б/x.txt");
+    add("а/y.txt");
+    add("B/z.bin");
+    add("a/w.txt");
+    add("Ä/\xff\xfe.txt");  // not UTF-8: sorts somewhere, harms nothing
+
+    std::vector<std::uint32_t> movedTo;
+    list.sortByColumn(dw::ColPath, true, &movedTo);
+    Names paths;
+    for (const char* name : {"a/w.txt", "B/z.bin", "Ä/\xff\xfe.txt", "а/y.txt", "Б/x.txt"})
+        paths.push_back(tree.path(name));
+    EXPECT_EQ(column(list, dw::ColPath), paths);
+    EXPECT_EQ(movedTo, (std::vector<std::uint32_t>{4, 3, 1, 0, 2}));
+    list.sortByColumn(dw::ColPath, true, &movedTo);
+    EXPECT_TRUE(movedTo.empty()) << "nothing moved";
+
+    // Equal types keep the order the rows had: the path order above.
+    list.sortByColumn(dw::ColType, true);
+    Names txt;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list.row(i).path.ends_with(".txt"))
+            txt.push_back(list.row(i).path);
+    EXPECT_EQ(txt, (Names{paths[0], paths[2], paths[3], paths[4]}));
+    const auto binAt = list.row(0).path.ends_with(".bin") ? 0u : 4u;
+    EXPECT_TRUE(list.row(binAt).path.ends_with(".bin")) << "one type's rows stay together";
 }
 
 TEST_F(SortTest, AMillionOrderedRowsSort)
