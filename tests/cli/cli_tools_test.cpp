@@ -198,7 +198,7 @@ TEST(CliTools, ProgramsAreListedWithTheirRemovalCommands)
                "[Desktop Entry]\nName=Hidden\nX-Flatpak=org.example.Hidden\nNoDisplay=true\n");
     const CliRun run = runCli(tree, {"--programs"}, privateHome(tree));
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "Пример\tflatpak uninstall org.example.App\n");
+    EXPECT_EQ(run.out, "Пример\tflatpak uninstall -y org.example.App\n");
 }
 
 TEST(CliTools, EmptyTrashEmptiesWhatTrashCliSees)

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 
 using namespace dw::ui;
@@ -109,8 +111,19 @@ TEST_F(SessionLoad, ADamagedFileLeavesEveryListAsItWas)
     QSignalSpy done(window.sessions(), &SessionCommands::finished);
     window.sessions()->loadFile(QString::fromStdString(tree.path("missing.dwx")));
     ASSERT_TRUE(done.count() == 1 || done.wait(10000));
-    EXPECT_EQ(errors, QStringList{"Возникла ошибка при создании файла!"});
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Файл результатов не найден:\n") +
+                                  QString::fromStdString(tree.path("missing.dwx"))});
     EXPECT_EQ(paths(dw::ResultKind::Duplicates), std::vector<std::string>{before(dw::ResultKind::Duplicates)});
+    // Nor does one that exists but cannot be read; to the user it is damaged.
+    const std::string locked = tree.write("locked.dwx", block({one, one}));
+    ::chmod(locked.c_str(), 0);
+    if (!dwtest::TempTree::runningAsRoot()) {
+        errors.clear();
+        window.sessions()->loadFile(QString::fromStdString(locked));
+        ASSERT_TRUE(done.count() == 2 || done.wait(10000));
+        EXPECT_EQ(errors, QStringList{"Файл результатов повреждён."});
+        EXPECT_EQ(paths(dw::ResultKind::Duplicates), std::vector<std::string>{before(dw::ResultKind::Duplicates)});
+    }
 }
 
 TEST_F(SessionLoad, TheListsReadWholeBeforeTheDamageAreOfferedAndEnterKeepsTheCurrentOnes)

@@ -189,9 +189,10 @@ TEST(InstalledProgramsPage, UninstallersAndEntryRemoval)
         {"system.desktop", {"/bin/true"}}}));
     QStringList questions;
     bool answer = true;
+    bool confirmRemoval = true;
     page.setQuestion([&](const QString& text) {
         questions << text;
-        return answer;
+        return text.startsWith(QStringLiteral("Удалить программу")) ? confirmRemoval : answer;
     });
     page.refresh();
     QListWidget* list = findById<QListWidget>(&page, id::ToolList);
@@ -204,7 +205,17 @@ TEST(InstalledProgramsPage, UninstallersAndEntryRemoval)
     EXPECT_TRUE(questions.isEmpty());
     EXPECT_EQ(list->count(), 5);
 
+    // Declining the removal runs nothing.
     select("Alpha");
+    confirmRemoval = false;
+    findById<QPushButton>(&page, id::UninstallButton)->click();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions.last(), QStringLiteral("Удалить программу 'Alpha'?\n\nБудет выполнена команда:\n/bin/sh ") +
+                                    QString::fromStdString(removeScript));
+    EXPECT_EQ(list->count(), 5);
+    confirmRemoval = true;
+    questions.clear();
+
     findById<QPushButton>(&page, id::UninstallButton)->click();
     EXPECT_EQ(rowTexts(list), (QStringList{"Beta", "Delta", "Epsilon", "Gamma"}));
     EXPECT_TRUE(page.isEnabled());
@@ -212,13 +223,14 @@ TEST(InstalledProgramsPage, UninstallersAndEntryRemoval)
     select("Beta");
     findById<QPushButton>(&page, id::UninstallButton)->click();
     EXPECT_EQ(rowTexts(list), (QStringList{"Beta", "Delta", "Epsilon", "Gamma"}));
-    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(questions.size(), 2);  // only the two removal questions
+    questions.clear();
 
     // An uninstaller that cannot start asks whether to drop the entry.
     select("Gamma");
     answer = false;
     findById<QPushButton>(&page, id::UninstallButton)->click();
-    ASSERT_EQ(questions.size(), 1);
+    ASSERT_EQ(questions.size(), 2);
     EXPECT_EQ(questions.last(), QStringLiteral("При удалении 'Gamma' произошла ошибка. Возможно, удаление уже было "
                                                "произведено.\nХотите удалить 'Gamma' из списка 'Установка и удаление "
                                                "программ'?"));

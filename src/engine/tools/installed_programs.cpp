@@ -58,9 +58,9 @@ std::vector<CommandLine> SystemOriginLookup::uninstallCommands(const std::vector
         const platform::DesktopEntry& entry = entries[i];
         const std::string& system = entry.systemPath.empty() ? entry.path : entry.systemPath;
         if (!entry.flatpakId.empty())
-            commands[i] = {"flatpak", "uninstall", entry.flatpakId};
+            commands[i] = {"flatpak", "uninstall", "-y", entry.flatpakId};
         else if (contains(system, kFlatpakExports))
-            commands[i] = {"flatpak", "uninstall", fileStem(system)};
+            commands[i] = {"flatpak", "uninstall", "-y", fileStem(system)};
         else if (!entry.snapName.empty())
             commands[i] = {"snap", "remove", entry.snapName};
         else if (contains(system, kSnapFolder))
@@ -81,7 +81,7 @@ std::vector<CommandLine> SystemOriginLookup::uninstallCommands(const std::vector
     const std::vector<std::string> packages = packagesFromDpkgOutput(run->output, packagePaths);
     for (std::size_t k = 0; k < packages.size(); ++k)
         if (!packages[k].empty())
-            commands[packageEntries[k]] = {"pkexec", "apt-get", "remove", packages[k]};
+            commands[packageEntries[k]] = {"pkexec", "apt-get", "remove", "-y", packages[k]};
     return commands;
 }
 

@@ -97,6 +97,11 @@ void SessionCommands::loadFile(const QString& path)
 {
     if (running() || path.isEmpty())
         return;
+    if (!QFileInfo::exists(path)) {
+        reportError_(text::qs(text::SessionMissing).arg(path));
+        Q_EMIT finished(dw::SessionStatus::CannotOpen);
+        return;
+    }
     // Rows are read into lists of the worker's own and handed to the views
     // afterwards, kind by kind, only for the lists the file replaced.
     struct Job {
@@ -163,7 +168,9 @@ void SessionCommands::finishLoad(dw::SessionStatus status, Staging& staging,
     if (status != dw::SessionStatus::Damaged) {
         // A cancel keeps what was read so far, as the lists it reached.
         adopt(staging, replaced);
-        const char* message = dw::sessionMessage(status);
+        // A file that cannot be read is, to the user, a damaged one.
+        const char* message = status == dw::SessionStatus::CannotOpen ? dw::text::SessionDamaged
+                                                                       : dw::sessionMessage(status);
         if (message && *message)
             reportError_(QString::fromUtf8(message));
         Q_EMIT finished(status);

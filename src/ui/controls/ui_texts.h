@@ -20,6 +20,8 @@ inline constexpr const char* NewSearch = "Новый поиск";
 inline constexpr const char* LoadResults = "Загрузить результаты";
 inline constexpr const char* SaveResults = "Сохранить результаты";
 // After "Файл результатов повреждён."; %1: the tab titles of the lists read whole.
+// %1 the file asked for.
+inline constexpr const char* SessionMissing = "Файл результатов не найден:\n%1";
 inline constexpr const char* DamagedSessionWholeLists =
     "До места повреждения целиком прочитаны списки: %1.\nЗагрузить их вместо текущих?";
 inline constexpr const char* LoadWholeLists = "Загрузить";
@@ -234,6 +236,8 @@ inline constexpr const char* RemoveEntry = "Удалить ссылку из р�
 inline constexpr const char* UninstallFailed =
     "При удалении '%1' произошла ошибка. Возможно, удаление уже было произведено.\n"
     "Хотите удалить '%1' из списка 'Установка и удаление программ'?";
+// %1 the program's name, %2 the command that removes it.
+inline constexpr const char* UninstallQuestion = "Удалить программу '%1'?\n\nБудет выполнена команда:\n%2";
 inline constexpr const char* RemoveEntryQuestion =
     "Вы действительно хотите удалить '%1' из списка 'Установка и удаление программ'?";
 

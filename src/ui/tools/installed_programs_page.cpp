@@ -128,6 +128,11 @@ void InstalledProgramsPage::uninstallSelected()
         return;
     const UninstallEntry program = programs_[static_cast<std::size_t>(*row)];
     const QString name = QString::fromStdString(program.displayName);
+    // The package managers run without asking (there is no terminal to answer
+    // them), so the question is ours.
+    const QString command = QString::fromStdString(commandText(program.uninstallCommand));
+    if (!question_(text::qs(text::UninstallQuestion).arg(name, command)))
+        return;
     int error = 0;
     const std::optional<pid_t> pid = platform::startProcess(program.uninstallCommand, error);
     if (!pid) {

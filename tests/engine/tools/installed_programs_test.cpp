@@ -140,8 +140,8 @@ TEST(InstalledPrograms, SystemLookupKnowsFlatpakAndSnapByTheirEntries)
     userOnly.userEntry = true;
     dw::SystemOriginLookup lookup;
     const auto commands = lookup.uninstallCommands({flatpak, keyed, snap, userOnly});
-    EXPECT_EQ(commands[0], (dw::CommandLine{"flatpak", "uninstall", "org.example.App"}));
-    EXPECT_EQ(commands[1], (dw::CommandLine{"flatpak", "uninstall", "org.example.Keyed"}));
+    EXPECT_EQ(commands[0], (dw::CommandLine{"flatpak", "uninstall", "-y", "org.example.App"}));
+    EXPECT_EQ(commands[1], (dw::CommandLine{"flatpak", "uninstall", "-y", "org.example.Keyed"}));
     EXPECT_EQ(commands[2], (dw::CommandLine{"snap", "remove", "firefox"}));
     EXPECT_TRUE(commands[3].empty());
 }
