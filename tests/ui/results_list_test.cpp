@@ -227,6 +227,18 @@ TEST_F(ResultsListTest, PathColumnTakesTheSpareWidthAndPathsLoseTheirMiddle)
     }
     EXPECT_GT(header->sectionSize(dw::ColPath), available(*header) / 2) << "the wide column";
 
+    // A list of the main window's first width keeps every title whole (the
+    // header draws a title between margins of two spaces).
+    list.resize(700, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(sectionSum(*header), available(*header));
+    const int margins = 4 * metrics.horizontalAdvance(QLatin1Char(' '));
+    for (int column = 0; column < dw::kColumnCount; ++column) {
+        const QString title =
+            list.resultsModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(title) + margins) << column;
+    }
+
     // A narrow list still leaves the path a fair share.
     list.resize(420, 300);
     QApplication::processEvents();

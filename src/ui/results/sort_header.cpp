@@ -116,8 +116,30 @@ void SortHeader::fit(int keep)
     }
     const int least = std::min(available, std::max(titleWidth(stretchColumn_), available / 3));
     std::vector<int> widths = wants;
+    // What a title needs to be drawn whole: its margins, and the arrow's room
+    // only in the sorted column.
+    const int space = qMax(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    auto wholeTitle = [&](int column) {
+        const QString title = model() ? model()->headerData(column, orientation()).toString() : QString();
+        return fontMetrics().horizontalAdvance(title) + (column == sortColumn_ ? 10 : 4) * space;
+    };
+    int titles = 0;
+    for (std::size_t n = 0; n < others.size(); ++n)
+        titles += n == stretchAt ? 0 : wholeTitle(others[n]);
     if (available - wanted >= least) {
         widths[stretchAt] = available - wanted;
+    } else if (available - titles >= wholeTitle(stretchColumn_)) {
+        // Every title still fits whole: the others keep at least their titles
+        // and the path takes up to a third, then they share what is left by
+        // how much more their contents want.
+        const int path = std::min(available / 3, available - titles);
+        std::vector<int> more;
+        for (std::size_t n = 0; n < others.size(); ++n)
+            if (n != stretchAt)
+                more.push_back(std::max(0, wants[n] - wholeTitle(others[n])));
+        const std::vector<int> extra = share(more, available - path - titles);
+        for (std::size_t n = 0, k = 0; n < others.size(); ++n)
+            widths[n] = n == stretchAt ? path : wholeTitle(others[n]) + extra[k++];
     } else {
         wants.erase(wants.begin() + static_cast<std::ptrdiff_t>(stretchAt));
         widths = wants.empty() ? std::vector<int>() : share(wants, available - least);
