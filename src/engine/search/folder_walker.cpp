@@ -15,9 +15,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 namespace dw {
+
+// One directory entry as fstatat() saw it while its folder was listed.
+struct FolderWalker::Item {
+    std::string name;
+    struct stat st;
+};
 
 // One folder on the walk's stack. Its entries are read into memory when it
 // is opened; the handle stays open only while the folder is near the top of
@@ -25,16 +30,11 @@ namespace dw {
 struct FolderWalker::Frame {
     std::string path;  // ends with '/'
     std::shared_ptr<const std::string> shared;  // the same, for the entries of the folder
-    std::vector<FolderItem> items;
+    std::vector<Item> items;
     std::size_t next = 0;
     platform::UniqueFd fd;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    // Subfolders handed to the read-ahead threads, by item index; the items
-    // before readAheadNext have been considered for it.
-    std::deque<std::pair<std::size_t, std::shared_ptr<FolderPrefetcher::Job>>> jobs;
-    std::shared_ptr<const platform::UniqueFd> jobParent;  // the folder's handle for them
-    std::size_t readAheadNext = 0;
 };
 
 namespace {
@@ -43,10 +43,6 @@ namespace {
 // that an ordinary tree never reopens anything, few enough that no tree,
 // however deep, runs the process out of descriptors.
 constexpr std::size_t kOpenFolderWindow = 64;
-
-// Folders read ahead and not yet taken by the walk: each holds a handle and
-// its entries, so this bounds both descriptors and memory.
-constexpr std::size_t kReadAheadFolders = 32;
 
 bool isKernelInterfacePath(const std::string& folder)
 {
@@ -75,6 +71,19 @@ std::string canonicalFolder(const std::string& folder)
         return withSlash(std::move(resolved));
     }
     return platform::isCleanAbsolutePath(folder) ? withSlash(folder) : std::string();
+}
+
+// Opens the folder `name` in `parentFd` without following a link and, where
+// the system allows it (our own folders, or as root), so that reading it
+// leaves its access time alone. `noAtime` tells which.
+platform::UniqueFd openSubfolder(int parentFd, const char* name, bool& noAtime)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::openat(parentFd, name, flags | O_NOATIME);
+    noAtime = fd >= 0;
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(parentFd, name, flags);
+    return platform::UniqueFd(fd);
 }
 
 // Opens the clean absolute folder `path` (ending with '/') as above.
@@ -106,71 +115,52 @@ FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::
 
 }  // namespace
 
-bool FolderWalker::listFolder(Frame& frame, FolderListing& listing)
+bool FolderWalker::listFolder(Frame& frame, bool noAtime)
 {
     frame.items.clear();
-    if (!listing.statted) {
+    struct stat self {};
+    if (::fstat(frame.fd.get(), &self) != 0 || !S_ISDIR(self.st_mode)) {
         ++skipped_;
         return false;
     }
-    frame.device = listing.device;
-    frame.inode = listing.inode;
-    if (isKernelInterfacePath(frame.path) || !visited_.emplace(listing.device, listing.inode).second)
+    frame.device = self.st_dev;
+    frame.inode = self.st_ino;
+    if (isKernelInterfacePath(frame.path) || !visited_.emplace(self.st_dev, self.st_ino).second ||
+        platform::volumeOfFd(self.st_dev, frame.fd.get()).pseudo)
         return false;
-    if (!listing.examined)
-        examineFolder(listing);
-    if (listing.pseudo)
-        return false;
-    if (!listing.readable) {
+    // The listing reads through a handle of its own; the folder's handle
+    // stays for opening its subfolders.
+    int listFd = ::fcntl(frame.fd.get(), F_DUPFD_CLOEXEC, 0);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
         ++skipped_;
         return false;
     }
-    skipped_ += listing.vanished;  // gone between listing and stat
-    frame.items = std::move(listing.items);
-    frame.fd = std::move(listing.fd);
-    return true;
-}
-
-void FolderWalker::readAhead(std::vector<Frame>& frames, FolderPrefetcher& prefetcher)
-{
-    // Nearest first: the top folder's next subfolders, then its parent's.
-    for (std::size_t f = frames.size(); f-- > 0 && prefetcher.outstanding() < kReadAheadFolders;) {
-        Frame& frame = frames[f];
-        if (!frame.fd.valid())
+    while (dirent* d = ::readdir(dir)) {
+        const char* name = d->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        frame.readAheadNext = std::max(frame.readAheadNext, frame.next);
-        while (frame.readAheadNext < frame.items.size() &&
-               prefetcher.outstanding() < kReadAheadFolders) {
-            const FolderItem& item = frame.items[frame.readAheadNext++];
-            if (!S_ISDIR(item.st.st_mode) || item.name.front() == '.')
-                continue;
-            if (!frame.jobParent) {
-                platform::UniqueFd parent(::fcntl(frame.fd.get(), F_DUPFD_CLOEXEC, 0));
-                if (!parent.valid())
-                    return;
-                frame.jobParent = std::make_shared<const platform::UniqueFd>(std::move(parent));
-            }
-            frame.jobs.emplace_back(frame.readAheadNext - 1,
-                                    prefetcher.request(frame.jobParent, item.name));
+        Item item;
+        if (::fstatat(frame.fd.get(), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
+            ++skipped_;  // vanished between listing and stat
+            continue;
         }
+        item.name = name;
+        frame.items.push_back(std::move(item));
     }
-}
-
-std::shared_ptr<FolderPrefetcher::Job> FolderWalker::takeJob(Frame& frame, std::size_t index,
-                                                            FolderPrefetcher& prefetcher)
-{
-    while (!frame.jobs.empty() && frame.jobs.front().first < index) {
-        frame.jobs.pop_front();
-        prefetcher.dropped();
+    ::closedir(dir);
+    // Where the folder could not be opened without touching its access
+    // time, the time it had is put back, so that a search never makes an
+    // old folder look recently used.
+    struct stat after {};
+    if (!noAtime && ::fstat(frame.fd.get(), &after) == 0 &&
+        (after.st_atim.tv_sec != self.st_atim.tv_sec || after.st_atim.tv_nsec != self.st_atim.tv_nsec)) {
+        const struct timespec times[2] = {self.st_atim, {0, UTIME_OMIT}};
+        ::futimens(frame.fd.get(), times);
     }
-    std::shared_ptr<FolderPrefetcher::Job> job;
-    if (!frame.jobs.empty() && frame.jobs.front().first == index) {
-        job = std::move(frame.jobs.front().second);
-        frame.jobs.pop_front();
-    }
-    if (frame.jobs.empty())
-        frame.jobParent.reset();  // bounds the handles held for read-ahead
-    return job;
+    return true;
 }
 
 int FolderWalker::folderFd(std::vector<Frame>& frames)
@@ -201,26 +191,22 @@ int FolderWalker::folderFd(std::vector<Frame>& frames)
 
 template <typename Visit>
 void FolderWalker::traverse(const std::string& folder, const std::string& openPath,
-                            bool showFolders, FolderPrefetcher* prefetcher, Visit&& visit)
+                            bool showFolders, Visit&& visit)
 {
     std::vector<Frame> frames(1);
     frames[0].path = folder;
     if (progress_ && showFolders)
         progress_->setFolder(folder);
     const std::uint64_t skippedBefore = skipped_;
-    FolderListing top;
+    bool noAtime = false;
     if (!openPath.empty())
-        top.fd = openTopFolder(openPath, top.noAtime);
-    if (top.fd.valid())
-        statFolder(top);
-    else
+        frames[0].fd = openTopFolder(openPath, noAtime);
+    if (!frames[0].fd.valid())
         ++skipped_;
-    const bool listed = top.fd.valid() && listFolder(frames[0], top);
+    const bool listed = frames[0].fd.valid() && listFolder(frames[0], noAtime);
     topReadable_ = listed || skipped_ == skippedBefore;
     if (!listed)
         return;
-    if (prefetcher)
-        readAhead(frames, *prefetcher);
     // An explicit stack: depth costs memory for the open levels, never call depth.
     while (!frames.empty()) {
         if (progress_ && progress_->cancelled())
@@ -230,31 +216,19 @@ void FolderWalker::traverse(const std::string& folder, const std::string& openPa
             frames.pop_back();
             continue;
         }
-        const std::size_t index = frame.next++;
-        const FolderItem& item = frame.items[index];
+        const Item& item = frame.items[frame.next++];
         if (!visit(frame, item) || !S_ISDIR(item.st.st_mode))
             continue;
+        const int parentFd = folderFd(frames);
         Frame child;
         child.path = frame.path + item.name + '/';
-        FolderListing listing;
-        std::shared_ptr<FolderPrefetcher::Job> job;
-        if (prefetcher)
-            job = takeJob(frame, index, *prefetcher);
-        if (prefetcher && job) {
-            listing = prefetcher->take(job);
-        } else {
-            const int parentFd = folderFd(frames);
-            if (parentFd >= 0)
-                listing.fd = openSubfolder(parentFd, item.name.c_str(), listing.noAtime);
-            listing.opened = listing.fd.valid();
-            if (listing.opened)
-                statFolder(listing);
-        }
-        if (!listing.opened) {
+        if (parentFd >= 0)
+            child.fd = openSubfolder(parentFd, item.name.c_str(), noAtime);
+        if (!child.fd.valid()) {
             ++skipped_;
             continue;
         }
-        if (listFolder(child, listing)) {
+        if (listFolder(child, noAtime)) {
             if (progress_ && showFolders)
                 progress_->setFolder(child.path);
             frames.push_back(std::move(child));  // `frame` and `item` are invalid from here
@@ -262,8 +236,6 @@ void FolderWalker::traverse(const std::string& folder, const std::string& openPa
             if (top > kOpenFolderWindow)
                 frames[top - kOpenFolderWindow].fd.reset();
         }
-        if (prefetcher)
-            readAhead(frames, *prefetcher);
     }
 }
 
@@ -272,12 +244,7 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
 {
     std::uint64_t count = 0;
     const std::string folder = canonicalFolder(withSlash(scopeFolder));
-    // Only the folders this walk enters are read ahead.
-    std::optional<FolderPrefetcher> prefetcher;
-    if (options.recurse && readAheadThreads_ > 0)
-        prefetcher.emplace(readAheadThreads_);
-    traverse(folder.empty() ? withSlash(scopeFolder) : folder, folder, true,
-             prefetcher ? &*prefetcher : nullptr, [&](Frame& frame, const FolderItem& item) {
+    traverse(folder.empty() ? withSlash(scopeFolder) : folder, folder, true, [&](Frame& frame, const Item& item) {
         if (item.name.front() == '.')
             return false;
         if (S_ISDIR(item.st.st_mode)) {
@@ -315,7 +282,7 @@ std::uint64_t FolderWalker::collectPaths(const std::string& scopeFolder, const s
     // The paths keep the folder as the caller named it; the walk below it
     // follows no link.
     const std::string folder = withSlash(scopeFolder);
-    traverse(folder, canonicalFolder(folder), false, nullptr, [&](Frame& frame, const FolderItem& item) {
+    traverse(folder, canonicalFolder(folder), false, [&](Frame& frame, const Item& item) {
         if (!matchesMask(item.name, pattern))
             return false;
         const bool folder = S_ISDIR(item.st.st_mode);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/search/file_entry.h"
-#include "engine/search/folder_listing.h"
 #include "engine/search/progress.h"
 #include "engine/search/scan_list.h"
 
@@ -32,11 +31,6 @@ class FolderWalker {
 public:
     explicit FolderWalker(Progress* progress = nullptr) : progress_(progress) {}
 
-    // Threads that open and read folders ahead of walk(), so that their
-    // disk waits overlap; 0 reads every folder on the walking thread. The
-    // entries and their order are the same either way.
-    void setReadAheadThreads(unsigned threads) { readAheadThreads_ = threads; }
-
     // The search walk: appends to `list` every file below `folder` (ending
     // with '/') whose name does not begin with a dot, each folder before its
     // contents when includeFolders is set. Returns how many it appended.
@@ -61,17 +55,11 @@ public:
     bool topFolderReadable() const { return topReadable_; }
 
 private:
+    struct Item;
     struct Frame;
-    // Takes the entries of the opened folder in `listing` into `frame`,
-    // reading them unless done ahead; false (and no entries) for a folder
-    // already listed, unreadable or on a pseudo file system.
-    bool listFolder(Frame& frame, FolderListing& listing);
-    // Hands the next subfolders the walk will enter to the read-ahead
-    // threads, nearest first, up to a bounded number of folders.
-    void readAhead(std::vector<Frame>& frames, FolderPrefetcher& prefetcher);
-    // The read-ahead job of the item `index` of `frame`, if there is one.
-    std::shared_ptr<FolderPrefetcher::Job> takeJob(Frame& frame, std::size_t index,
-                                                   FolderPrefetcher& prefetcher);
+    // Reads the entries of the folder open in `frame`; false (and no
+    // entries) for a folder already listed or on a pseudo file system.
+    bool listFolder(Frame& frame, bool noAtime);
     // The handle of the top frame's folder, reopened by name from the
     // nearest open ancestor when it was closed; -1 when that fails.
     int folderFd(std::vector<Frame>& frames);
@@ -79,17 +67,15 @@ private:
     // resolved) and everything below it depth first, each folder's entries
     // in the order the system returns them, naming them under `folder`;
     // visit(frame, item) tells whether a folder item is to be entered.
-    // With a prefetcher, subfolders not beginning with a dot are read ahead.
     template <typename Visit>
     void traverse(const std::string& folder, const std::string& openPath, bool showFolders,
-                  FolderPrefetcher* prefetcher, Visit&& visit);
+                  Visit&& visit);
 
     Progress* progress_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
     std::uint64_t skipped_ = 0;
     std::uint64_t protectedLeftOut_ = 0;
     bool topReadable_ = true;
-    unsigned readAheadThreads_ = 4;
 };
 
 // Sum of the sizes of all regular files below `folder` (links not followed).
