@@ -60,12 +60,23 @@ bool isOperatingSystemPlace(std::string_view folder, std::string_view name)
 
 bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name)
 {
+    return isSystemFile(st, folder, name, ::geteuid());
+}
+
+bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name, uid_t user)
+{
     if (isOperatingSystemPlace(folder, name))
         return true;
-    return st.st_uid < systemUidLimit() && st.st_uid != ::geteuid();
+    return st.st_uid < systemUidLimit() && st.st_uid != user;
 }
 
 std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name)
+{
+    return attributesFrom(st, folder, name, ::geteuid());
+}
+
+std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name,
+                            uid_t user)
 {
     std::uint8_t bits = 0;
     if (S_ISDIR(st.st_mode))
@@ -76,7 +87,7 @@ std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std:
         bits |= attr::ReadOnly;
     if (!name.empty() && name.front() == '.')
         bits |= attr::Hidden;
-    if (isSystemFile(st, folder, name))
+    if (isSystemFile(st, folder, name, user))
         bits |= attr::System;
     return bits;
 }

@@ -37,12 +37,17 @@ FileStatus statusFrom(const struct stat& st, std::string_view path);
 // a directory, read-only = owner write bit clear, hidden = the name begins
 // with a dot, archive = every regular file, system = see isSystemFile.
 std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name);
+// The same for a caller that knows the effective user already (a walk asks
+// once, not once a file).
+std::uint8_t attributesFrom(const struct stat& st, std::string_view folder, std::string_view name,
+                            uid_t user);
 
 // True for an entry under the operating system's own folders (/bin, /boot,
 // /etc, /lib*, /opt, /sbin, /usr, /var but not /var/tmp), or owned by a
 // system account other than the user running the program: root's own files
 // elsewhere are ordinary files to root.
 bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name);
+bool isSystemFile(const struct stat& st, std::string_view folder, std::string_view name, uid_t user);
 
 // Accounts below this uid are system accounts (UID_MIN of /etc/login.defs,
 // 1000 when it is not given).

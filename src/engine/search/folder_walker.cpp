@@ -100,14 +100,14 @@ platform::UniqueFd openTopFolder(const std::string& path, bool& noAtime)
 }
 
 FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::string& name,
-                   const struct stat& st)
+                   const struct stat& st, uid_t user)
 {
     FileEntry entry;
     entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
     entry.lastAccessNs = platform::toNanoseconds(st.st_atim);
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
-    entry.attributes = platform::attributesFrom(st, *folder, name);
+    entry.attributes = platform::attributesFrom(st, *folder, name, user);
     entry.folder = folder;
     entry.name = name;
     return entry;
@@ -243,6 +243,8 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
                                  const WalkOptions& options)
 {
     std::uint64_t count = 0;
+    // Asked once: a system call a file is a noticeable part of a large walk.
+    const uid_t user = ::geteuid();
     const std::string folder = canonicalFolder(withSlash(scopeFolder));
     traverse(folder.empty() ? withSlash(scopeFolder) : folder, folder, true, [&](Frame& frame, const Item& item) {
         if (item.name.front() == '.')
@@ -251,7 +253,7 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
             if (options.includeFolders) {
                 if (!frame.shared)
                     frame.shared = std::make_shared<const std::string>(frame.path);
-                list.append(entryFor(frame.shared, item.name, item.st));
+                list.append(entryFor(frame.shared, item.name, item.st, user));
                 ++count;
             }
             return options.recurse;
@@ -261,13 +263,13 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
             return false;
         if (options.highSecurity &&
             isProtectedFile(frame.path + item.name,
-                            platform::attributesFrom(item.st, frame.path, item.name))) {
+                            platform::attributesFrom(item.st, frame.path, item.name, user))) {
             ++protectedLeftOut_;
             return false;
         }
         if (!frame.shared)
             frame.shared = std::make_shared<const std::string>(frame.path);
-        list.append(entryFor(frame.shared, item.name, item.st));
+        list.append(entryFor(frame.shared, item.name, item.st, user));
         ++count;
         return false;
     });
