@@ -34,6 +34,25 @@ bool readEntries(int folderFd, std::vector<Entry>& entries)
     return true;
 }
 
+std::vector<std::string> readNames(int folderFd)
+{
+    std::vector<std::string> names;
+    int listFd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (listFd < 0)
+        return names;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return names;
+    }
+    ::rewinddir(dir);
+    while (dirent* d = ::readdir(dir))
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+            names.emplace_back(d->d_name);
+    ::closedir(dir);
+    return names;
+}
+
 Fd openFolder(int parentFd, const std::string& name)
 {
     return Fd(::openat(parentFd, name.c_str(),

@@ -26,6 +26,10 @@ struct Entry {
 // False when the folder cannot be listed; entries that vanish are left out.
 bool readEntries(int folderFd, std::vector<Entry>& entries);
 
+// The names in the open folder `folderFd` except "." and ".." (none when it
+// cannot be listed), in the order the system returns them. `folderFd` stays open.
+std::vector<std::string> readNames(int folderFd);
+
 // Opens the folder `name` in `parentFd` (AT_FDCWD for a path) without following
 // a link; invalid when it is not a folder or cannot be opened.
 Fd openFolder(int parentFd, const std::string& name);

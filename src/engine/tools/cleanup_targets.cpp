@@ -1,5 +1,6 @@
 #include "engine/tools/cleanup_targets.h"
 
+#include "engine/operations/file_operations_tree.h"
 #include "engine/search/folder_walker.h"
 #include "engine/texts.h"
 
@@ -61,23 +62,6 @@ bool ownAndSettled(const struct stat& st, const CollectRules& rules)
     return st.st_uid == rules.user && st.st_mtim.tv_sec <= rules.now - kDay;
 }
 
-std::vector<std::string> listNames(int fd)
-{
-    std::vector<std::string> names;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
 // One folder being emptied: its listing and whether all of it was taken.
 struct Frame {
     std::string path;  // ends with '/'
@@ -100,7 +84,8 @@ bool openFrame(const std::string& path, const struct stat& expected, Frame& fram
     }
     frame.path = path.back() == '/' ? path : path + "/";
     frame.st = st;
-    frame.names = listNames(fd);
+    frame.names = tree::readNames(fd);
+    ::close(fd);
     return true;
 }
 
@@ -155,7 +140,8 @@ void collectFolderContents(const std::string& folder, const CollectRules& rules,
             return;
         stack.back().path = folder.back() == '/' ? folder : folder + "/";
         stack.back().st = top;
-        stack.back().names = listNames(fd);
+        stack.back().names = tree::readNames(fd);
+        ::close(fd);
     }
     while (!stack.empty()) {
         Frame& frame = stack.back();

@@ -1,8 +1,9 @@
 #include "engine/tools/trash_emptying.h"
 
+#include "engine/operations/file_operations_tree.h"
 #include "engine/operations/own_delete.h"
 
-#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,16 +25,8 @@ bool isOwnFolder(const std::string& path, uid_t uid)
 
 std::vector<std::string> entryNames(const std::string& folder)
 {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return names;
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
+    const tree::Fd fd = tree::openFolder(AT_FDCWD, folder);
+    std::vector<std::string> names = fd.valid() ? tree::readNames(fd.get()) : std::vector<std::string>();
     std::sort(names.begin(), names.end());
     return names;
 }
