@@ -127,6 +127,32 @@ TEST_F(FileOperationsTransfer, MoveWithinAFileSystemRenamesAndDropsTheRows)
     EXPECT_EQ(list.row(0).path, tree.path("src/stays.txt"));
 }
 
+TEST_F(FileOperationsTransfer, AMoveCancelledHalfWayLosesNothing)
+{
+    for (const char* name : {"1.txt", "2.txt", "3.txt"})
+        addRow(list, tree.write(std::string("src/") + name, name));
+    addRow(list, tree.write("src/unmarked.txt", "u"), false);
+    prompts.progressSink.cancelAfter = 2;
+
+    auto report = operations.moveChecked(list);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_TRUE(exists(tree.path("src/3.txt")));
+    EXPECT_TRUE(exists(tree.path("src/unmarked.txt")));
+    EXPECT_FALSE(exists(tree.path("target/unmarked.txt")));
+    // Every marked file is in exactly one place, whole, and keeps a row while it
+    // is still in the source.
+    for (const char* name : {"1.txt", "2.txt", "3.txt"}) {
+        const bool moved = exists(tree.path(std::string("target/") + name));
+        EXPECT_NE(moved, exists(tree.path(std::string("src/") + name))) << name;
+        EXPECT_EQ(dwtest::readFile(tree.path(std::string(moved ? "target/" : "src/") + name)), name);
+        const std::string source = tree.path(std::string("src/") + name);
+        bool hasRow = false;
+        for (const auto& row : list.rows())
+            hasRow = hasRow || row.path == source;
+        EXPECT_EQ(!moved, hasRow) << name;
+    }
+}
+
 TEST_F(FileOperationsTransfer, MoveAcrossFileSystemsCopiesThenDeletes)
 {
     tree.mkdir("other-fs");
