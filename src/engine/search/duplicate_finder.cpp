@@ -3,12 +3,12 @@
 #include "engine/search/content_proof.h"
 #include "engine/search/fingerprint.h"
 #include "engine/search/folder_walker.h"
-#include "engine/search/read_order.h"
+#include "engine/search/prefix_reader.h"
 #include "engine/search/reader_pool.h"
 #include "engine/texts.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
 #include <set>
 #include <utility>
 
@@ -19,6 +19,11 @@ namespace {
 // Bytes of each of a reader thread's two buffers: large enough for a long
 // sequential read, small enough that the pool's buffers stay a few MiB.
 constexpr std::size_t kReadBuffer = 32u << 10;
+// Files a reader thread fingerprints in one go, and how many of them may
+// wait for the disk at once: with the pool's threads, a few hundred reads in
+// flight and as many descriptors open.
+constexpr std::size_t kFingerprintBatch = 128;
+constexpr std::size_t kWaitingPerThread = 24;
 // Files fingerprinted and proved together before their rows are reported:
 // enough to keep the pool busy and the reads sorted by place, few enough that
 // rows keep arriving while a large tree is searched.
@@ -81,86 +86,41 @@ private:
         return run;
     }
 
-    // Fingerprints the window's files: first those already in the page
-    // cache, folder by folder, so that each thread opens a folder once for
-    // its files; then the others, several at a time in the order of their
-    // places on disk. Unreadable files drop out of their runs.
+    // Fingerprints the window's files that the walk did not: folder by
+    // folder, so that each thread opens a folder once for its files, with
+    // many reads in flight. Unreadable files drop out of their runs.
     bool fingerprintWindow(std::vector<SizeRun>& window)
     {
-        std::vector<std::size_t> indices;
-        for (const SizeRun& run : window)
-            indices.insert(indices.end(), run.begin(), run.end());
-        enum : std::uint8_t { Unreadable, Read, NotCached };
-        std::vector<std::uint8_t> state(indices.size(), Unreadable);
-        std::vector<std::uint64_t> positions(indices.size(), 0);
-
-        std::vector<std::size_t> byFolder(indices.size());
-        std::iota(byFolder.begin(), byFolder.end(), 0);
-        std::stable_sort(byFolder.begin(), byFolder.end(), [&](std::size_t a, std::size_t b) {
-            return list_[indices[a]].folder < list_[indices[b]].folder;
-        });
-        std::vector<std::size_t> batchStarts;
-        for (std::size_t k = 0; k < byFolder.size(); ++k) {
-            if (k == 0 || list_[indices[byFolder[k]]].folder != list_[indices[byFolder[k - 1]]].folder)
-                batchStarts.push_back(k);
-        }
-        batchStarts.push_back(byFolder.size());
-        pool_.forEach(batchStarts.size() - 1, [&](std::size_t batch, ReaderPool::Buffers& buffers) {
-            for (std::size_t k = batchStarts[batch]; k < batchStarts[batch + 1]; ++k) {
-                if (progress_.cancelled())
-                    return;
-                const std::size_t i = byFolder[k];
-                FileEntry& entry = list_[indices[i]];
-                std::uint32_t crc = 0;
-                switch (fingerprintIfCached(entry, options_.prefixLength, buffers.first, buffers.folders,
-                                            crc, positions[i])) {
-                case FirstLook::Fingerprinted:
-                    entry.hash = crc;
-                    state[i] = Read;
+        std::vector<std::size_t> unread;
+        for (const SizeRun& run : window) {
+            for (std::size_t index : run) {
+                if (list_[index].prefixRead)
                     progress_.step();
-                    break;
-                case FirstLook::NotCached:
-                    state[i] = NotCached;
-                    break;
-                case FirstLook::Unreadable:
-                    progress_.step();
-                    break;
-                }
+                else
+                    unread.push_back(index);
             }
+        }
+        std::stable_sort(unread.begin(), unread.end(), [&](std::size_t a, std::size_t b) {
+            return list_[a].folder < list_[b].folder;
+        });
+        const std::size_t batches = (unread.size() + kFingerprintBatch - 1) / kFingerprintBatch;
+        pool_.forEach(batches, [&](std::size_t batch, ReaderPool::Buffers& buffers) {
+            std::array<WaitingFile, kWaitingPerThread> slots;
+            PrefixReader reader(options_.prefixLength, buffers.first, buffers.folders, slots);
+            const std::size_t end = std::min(unread.size(), (batch + 1) * kFingerprintBatch);
+            for (std::size_t k = batch * kFingerprintBatch; k < end && !progress_.cancelled(); ++k) {
+                reader.add(list_[unread[k]], true);
+                progress_.step();
+            }
+            reader.finish(!progress_.cancelled());
         });
         if (progress_.cancelled())
             return false;
 
-        std::vector<std::size_t> cold;
-        std::vector<std::uint64_t> coldDevices, coldPositions;
-        for (std::size_t i = 0; i < indices.size(); ++i) {
-            if (state[i] == NotCached) {
-                cold.push_back(i);
-                coldDevices.push_back(list_[indices[i]].device);
-                coldPositions.push_back(positions[i]);
-            }
-        }
-        const std::vector<std::size_t> order = diskOrder(coldDevices, coldPositions);
-        pool_.forEach(order.size(), [&](std::size_t k, ReaderPool::Buffers& buffers) {
-            if (progress_.cancelled())
-                return;
-            const std::size_t i = cold[order[k]];
-            FileEntry& entry = list_[indices[i]];
-            std::uint32_t crc = 0;
-            const bool read = fingerprint(entry, options_.prefixLength, buffers.first, crc, buffers.folders) == 0;
-            if (read)
-                entry.hash = crc;
-            state[i] = read ? Read : Unreadable;
-            progress_.step();
-        });
-        if (progress_.cancelled())
-            return false;
-
-        std::size_t i = 0;
         for (SizeRun& run : window) {
             SizeRun readable;
             for (std::size_t index : run) {
-                if (state[i++] == Read)
+                if (list_[index].prefixRead)
                     readable.push_back(index);
                 else
                     ++result_.unreadable;

@@ -33,6 +33,7 @@ struct FileEntry {
     std::uint64_t inode = 0;         // st_ino
     std::uint32_t hash = 0;          // prefix CRC-32; 0 = not computed or unreadable
     std::uint8_t attributes = 0;
+    bool prefixRead = false;         // hash was computed during the walk
     std::shared_ptr<const std::string> folder;  // ends with '/'; may be empty
     std::string name;
 

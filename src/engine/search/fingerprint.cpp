@@ -33,6 +33,12 @@ int openForReading(const std::string& path, int flags)
     return ::openat(parent.parent.get(), parent.leaf.c_str(), flags);
 }
 
+std::uint32_t crc32Of(const char* bytes, std::size_t length)
+{
+    return static_cast<std::uint32_t>(
+        ::crc32_z(::crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes), length));
+}
+
 QuietReader::~QuietReader() { close(); }
 
 bool QuietReader::open(const FileEntry& entry, bool sequential, FolderCache* folders)
@@ -124,9 +130,7 @@ int fingerprint(const FileEntry& entry, std::uint32_t prefixLength, char* buffer
     std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength, entry.size));
     if (!reader.readAt(0, buffer, length))
         return reader.error();
-    crc = static_cast<std::uint32_t>(::crc32(::crc32(0L, Z_NULL, 0),
-                                             reinterpret_cast<const Bytef*>(buffer),
-                                             static_cast<uInt>(length)));
+    crc = crc32Of(buffer, length);
     return 0;
 }
 

@@ -51,6 +51,9 @@ private:
 // Returns the descriptor, or -1 with errno set.
 int openForReading(const std::string& path, int flags);
 
+// The standard CRC-32 (IEEE 802.3) of `length` bytes.
+std::uint32_t crc32Of(const char* bytes, std::size_t length);
+
 // The standard CRC-32 (IEEE 802.3) of the first min(prefixLength, size)
 // bytes, read into `buffer` (at least that long). Returns 0 on success (crc
 // set), else an errno. An empty file is a failure. The file is left exactly

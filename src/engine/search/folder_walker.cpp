@@ -270,6 +270,8 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
         if (!frame.shared)
             frame.shared = std::make_shared<const std::string>(frame.path);
         list.append(entryFor(frame.shared, item.name, item.st, user));
+        if (options.fingerprinter)
+            options.fingerprinter->fileAdded(list, list.slots() - 1);
         ++count;
         return false;
     });

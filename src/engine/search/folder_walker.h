@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/search/file_entry.h"
+#include "engine/search/early_fingerprints.h"
 #include "engine/search/progress.h"
 #include "engine/search/scan_list.h"
 
@@ -18,6 +19,8 @@ struct WalkOptions {
     bool includeFolders = false;  // folders become entries (the mask search needs them)
     bool recurse = true;          // enter subfolders
     bool highSecurity = true;     // leave out files whose deletion could harm the system
+    // Told of every file the walk appends (not folders), on the walk's thread.
+    EarlyFingerprinter* fingerprinter = nullptr;
 };
 
 // Walks folders without ever following a symbolic link, opening a FIFO,

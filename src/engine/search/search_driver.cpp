@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace dw {
 
@@ -98,11 +99,18 @@ SearchStatistics SearchDriver::runSearch(const SearchRequest& request)
     walkOptions.includeFolders = request.byMask;
     walkOptions.recurse = request.subfolders;
     walkOptions.highSecurity = settings_.securityLevel != 0;
+    // The duplicate search's first reads begin while the walk is still going.
+    std::optional<EarlyFingerprinter> fingerprinter;
+    if (request.duplicates) {
+        fingerprinter.emplace(prefixLengthForMode(settings_.fundDuplicatesMode), settings_.duplicatesExcludeDirs);
+        walkOptions.fingerprinter = &*fingerprinter;
+    }
     for (const std::string& folder : request.scope) {
         stats.analysed += walker.walk(folder, list, walkOptions);
         if (!walker.topFolderReadable())
             stats.unreadableScope.push_back(folder);
     }
+    fingerprinter.reset();
     stats.skipped = walker.skipped();
     stats.protectedLeftOut = walker.protectedLeftOut();
     progress_.setFolder("");
