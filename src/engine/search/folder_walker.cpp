@@ -99,6 +99,22 @@ platform::UniqueFd openTopFolder(const std::string& path, bool& noAtime)
     return openSubfolder(parent.parent.get(), parent.leaf.c_str(), noAtime);
 }
 
+// The file type a folder listing gives, as st_mode bits; 0 when the file
+// system does not say.
+mode_t typeFromListing(unsigned char type)
+{
+    switch (type) {
+    case DT_REG: return S_IFREG;
+    case DT_DIR: return S_IFDIR;
+    case DT_LNK: return S_IFLNK;
+    case DT_FIFO: return S_IFIFO;
+    case DT_SOCK: return S_IFSOCK;
+    case DT_CHR: return S_IFCHR;
+    case DT_BLK: return S_IFBLK;
+    default: return 0;
+    }
+}
+
 FileEntry entryFor(const std::shared_ptr<const std::string>& folder, const std::string& name,
                    const struct stat& st, uid_t user)
 {
@@ -128,29 +144,41 @@ bool FolderWalker::listFolder(Frame& frame, bool noAtime)
     if (isKernelInterfacePath(frame.path) || !visited_.emplace(self.st_dev, self.st_ino).second ||
         platform::volumeOfFd(self.st_dev, frame.fd.get()).pseudo)
         return false;
-    // The listing reads through a handle of its own; the folder's handle
-    // stays for opening its subfolders.
-    int listFd = ::fcntl(frame.fd.get(), F_DUPFD_CLOEXEC, 0);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        ++skipped_;
-        return false;
-    }
-    while (dirent* d = ::readdir(dir)) {
-        const char* name = d->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+    // The entries are read straight from the folder's handle: where it
+    // stands in the listing does not matter to opening names through it.
+    bool failed = false;
+    for (;;) {
+        const ssize_t got = ::getdents64(frame.fd.get(), listing_.data(), listing_.size());
+        if (got < 0 && errno == EINTR)
             continue;
-        Item item;
-        if (::fstatat(frame.fd.get(), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
-            ++skipped_;  // vanished between listing and stat
-            continue;
+        if (got <= 0) {
+            failed = got < 0;
+            break;
         }
-        item.name = name;
-        frame.items.push_back(std::move(item));
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(listing_.data() + at);
+            at += d->d_reclen;
+            const char* name = d->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            Item item;
+            item.name = name;
+            // What is never recorded needs only its type, which the listing
+            // gives: folders (unless they are recorded), links, FIFOs,
+            // sockets and devices. The rest is looked at.
+            const mode_t type = typeFromListing(d->d_type);
+            if (type != 0 && type != S_IFREG && (type != S_IFDIR || !statFolders_)) {
+                std::memset(&item.st, 0, sizeof item.st);
+                item.st.st_mode = type;
+            } else if (::fstatat(frame.fd.get(), name, &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
+                ++skipped_;  // vanished between listing and stat
+                continue;
+            }
+            frame.items.push_back(std::move(item));
+        }
     }
-    ::closedir(dir);
+    if (failed)
+        ++skipped_;  // what was listed before the error is still walked
     // Where the folder could not be opened without touching its access
     // time, the time it had is put back, so that a search never makes an
     // old folder look recently used.
@@ -245,6 +273,7 @@ std::uint64_t FolderWalker::walk(const std::string& scopeFolder, ScanList& list,
     std::uint64_t count = 0;
     // Asked once: a system call a file is a noticeable part of a large walk.
     const uid_t user = ::geteuid();
+    statFolders_ = options.includeFolders;
     const std::string folder = canonicalFolder(withSlash(scopeFolder));
     traverse(folder.empty() ? withSlash(scopeFolder) : folder, folder, true, [&](Frame& frame, const Item& item) {
         if (item.name.front() == '.')
@@ -286,6 +315,7 @@ std::uint64_t FolderWalker::collectPaths(const std::string& scopeFolder, const s
     // The paths keep the folder as the caller named it; the walk below it
     // follows no link.
     const std::string folder = withSlash(scopeFolder);
+    statFolders_ = false;  // only whether an entry is a folder counts here
     traverse(folder, canonicalFolder(folder), false, [&](Frame& frame, const Item& item) {
         if (!matchesMask(item.name, pattern))
             return false;

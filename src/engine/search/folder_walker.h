@@ -76,6 +76,10 @@ private:
 
     Progress* progress_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> visited_;
+    // Whether folder items need their status (they become entries).
+    bool statFolders_ = false;
+    // Where folder listings are read to.
+    std::vector<char> listing_ = std::vector<char>(32768);
     std::uint64_t skipped_ = 0;
     std::uint64_t protectedLeftOut_ = 0;
     bool topReadable_ = true;

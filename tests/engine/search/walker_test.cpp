@@ -151,6 +151,27 @@ TEST(FolderWalker, NeverFollowsLinksNorRecordsSpecialFiles)
     auto names = walkNames(tree, lowSecurity(true));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"real", "real/file.txt"}));
+    // Without folder entries the walk goes by the types the listing gives.
+    EXPECT_EQ(walkNames(tree, lowSecurity(false)), (std::vector<std::string>{"real/file.txt"}));
+}
+
+// A folder whose listing takes many reads: every entry is met once, files
+// and subfolders alike.
+TEST(FolderWalker, LargeFoldersAreListedWhole)
+{
+    TempTree tree;
+    const std::string longName(120, 'n');
+    constexpr int kFiles = 1500;
+    for (int i = 0; i < kFiles; ++i)
+        tree.write("big/" + longName + std::to_string(i), "x");
+    tree.write("big/sub/last.txt", "x");
+    for (const bool folders : {false, true}) {
+        auto names = walkNames(tree, lowSecurity(folders));
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+        EXPECT_EQ(names.size(), kFiles + 1u + (folders ? 2u : 0u));
+        EXPECT_TRUE(contains(names, "big/sub/last.txt"));
+    }
 }
 
 TEST(FolderWalker, NestedScopeFoldersAreListedOnce)
