@@ -8,6 +8,8 @@
 # and skips when it cannot write the file.
 # DW_CLI overrides the CLI binary (default build/src/cli/diskwright-cli);
 # DW_TOOLS the tools to run (default "ours jdupes fdupes rdfind rmlint").
+# DW_CLI_BEFORE names an older build of the CLI: it then runs as the tool
+# "before" in the same turns, for before/after figures from one run.
 set -euo pipefail
 
 cold=0
@@ -24,6 +26,8 @@ runs=${2:-5}
 bench=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$bench")
 cli=$(cd "$repo" && realpath -m "${DW_CLI:-build/src/cli/diskwright-cli}")
+before_cli=
+[[ -n ${DW_CLI_BEFORE:-} ]] && before_cli=$(cd "$repo" && realpath -m "$DW_CLI_BEFORE")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -37,6 +41,7 @@ set_cmd() {
     RESULT=$work/$1.stdout
     case $1 in
         ours)   CMD=("$cli" --duplicates --format fdupes --security low --settings "$work/empty.ini" "$tree/") ;;
+        before) CMD=("$before_cli" --duplicates --format fdupes --security low --settings "$work/empty.ini" "$tree/") ;;
         # -q: no progress; without -H hard links never match each other.
         jdupes) CMD=(jdupes -r -q "$tree") ;;
         fdupes) CMD=(fdupes -r -q "$tree") ;;
@@ -67,7 +72,7 @@ fi
 declare -A result   # tool -> its groups, for group_compare.py
 tools=()
 declare -A status_of
-for tool in ${DW_TOOLS:-ours jdupes fdupes rdfind rmlint}; do
+for tool in ${before_cli:+before} ${DW_TOOLS:-ours jdupes fdupes rdfind rmlint}; do
     set_cmd "$tool"
     if command -v "${CMD[0]}" > /dev/null; then
         tools+=("$tool")
@@ -111,6 +116,10 @@ if [[ -n ${median_of[ours]:-} && -n ${median_of[jdupes]:-} ]]; then
     awk -v o="${median_of[ours]}" -v j="${median_of[jdupes]}" -v c=$cold \
         'BEGIN { if (j > 0) printf "ours / jdupes (%s cache, medians): %.2f\n", c ? "cold" : "warm", o / j }'
 fi
+if [[ -n ${median_of[before]:-} && -n ${median_of[jdupes]:-} ]]; then
+    awk -v o="${median_of[before]}" -v j="${median_of[jdupes]}" \
+        'BEGIN { if (j > 0) printf "before / jdupes (medians): %.2f\n", o / j }'
+fi
 echo
 
 [[ -f $tree.groups ]] && result[generator]=$tree.groups
@@ -123,7 +132,7 @@ if [[ -z ${result[ours]:-} ]]; then
 fi
 [[ -n ${result[$base]:-} ]] || exit 1
 rc=0
-for other in jdupes fdupes rdfind rmlint generator; do
+for other in before jdupes fdupes rdfind rmlint generator; do
     [[ $other == "$base" || -z ${result[$other]:-} ]] && continue
     if [[ $base == ours && $other == jdupes ]]; then
         python3 "$bench/group_compare.py" compare "${result[ours]}" "${result[jdupes]}" ours jdupes || rc=1
