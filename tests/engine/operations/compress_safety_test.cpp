@@ -203,8 +203,12 @@ TEST_P(CompressSafety, AFolderSwappedForALinkIsNeverCompressedThrough)
               (Paths{at("before/A/report.txt"), at("before/A/notes.txt")}));
     EXPECT_EQ(progress.shownPaths.size(), 5u);
     // The rows' own files, now behind another path, were not reached either.
-    for (const char* moved : {"before/A-moved/report.txt", "during/A-moved/notes.txt"})
-        EXPECT_FALSE(hasCompressFlag(at(moved))) << moved;
+    for (const char* when : {"before", "during"}) {
+        for (const char* name : {"report.txt", "notes.txt"}) {
+            const std::string moved = at(std::string(when) + "/A-moved/" + name);
+            EXPECT_FALSE(hasCompressFlag(moved)) << moved;
+        }
+    }
 }
 
 TEST_P(CompressSafety, AnotherAccountsFileIsNotDoneAndTheRestGoOn)
@@ -217,10 +221,12 @@ TEST_P(CompressSafety, AnotherAccountsFileIsNotDoneAndTheRestGoOn)
     ASSERT_EQ(::chmod(mineReadOnly.c_str(), 0444), 0);
     // Readable, writable and read-only for us, but never ours to change.
     Paths foreign;
-    for (const auto& [name, mode] : {std::pair{"readable", 0644}, {"writable", 0666}, {"read-only", 0444}}) {
+    const std::pair<const char*, mode_t> kinds[] = {
+        {"readable", 0644}, {"writable", 0666}, {"read-only", 0444}};
+    for (const auto& [name, mode] : kinds) {
         foreign.push_back(write(std::string("files/foreign-") + name + ".txt", content));
         ASSERT_EQ(::chown(foreign.back().c_str(), 0, 0), 0);
-        ASSERT_EQ(::chmod(foreign.back().c_str(), static_cast<mode_t>(mode)), 0);
+        ASSERT_EQ(::chmod(foreign.back().c_str(), mode), 0);
     }
     addRow(list, mine);
     for (const std::string& path : foreign)
@@ -244,9 +250,11 @@ TEST_P(CompressSafety, AnotherAccountsFileIsNotDoneAndTheRestGoOn)
 TEST_P(CompressSafety, ACancelHalfWayStopsAtOnceAndLosesNothing)
 {
     Paths files;
-    for (char c = 'a'; c < 'g'; ++c)
-        files.push_back(write(std::string("files/") + c + ".txt",
-                              std::string(120000, c) + dwtest::makeBytes(300, static_cast<unsigned>(c))));
+    for (char c = 'a'; c < 'g'; ++c) {
+        const std::string content =
+            std::string(120000, c) + dwtest::makeBytes(300, static_cast<unsigned>(c));
+        files.push_back(write(std::string("files/") + c + ".txt", content));
+    }
     for (const std::string& path : files)
         addRow(list, path);
     const auto before = statesOf(files);
