@@ -289,3 +289,39 @@ TEST(CleanupCancelled, IntoTheTrashEverythingIsInOnePlaceWhole)
     for (std::size_t cancelAfter = 1; cancelAfter <= 9; ++cancelAfter)
         EXPECT_EQ(cancelCleaningAfter(cancelAfter, true), "");
 }
+
+TEST(CleanupDelete, WhatAppearedSinceTheCollectionStaysWithItsFolders)
+{
+    for (const bool toTrash : {false, true}) {
+        TempTree tree;
+        makeCleanableTree(tree);
+        const auto collected = dw::collectTargets({tree.path("tmp")}, rulesForTree());
+        // While the question is open a program writes into an emptied folder,
+        // and another puts a folder with a file where an old file was.
+        tree.write("tmp/cache/sub/new.log", "written since");
+        ASSERT_EQ(::unlink(tree.path("tmp/old1").c_str()), 0);
+        tree.write("tmp/old1/inside", "not collected");
+        dwtest::ScriptedPrompts prompts;
+        dw::FileOperations operations{prompts};
+        for (const std::string& path : collected)
+            operations.addSource(path);
+
+        const std::vector<std::string> left = {tree.path("tmp/cache"), tree.path("tmp/cache/sub"),
+                                               tree.path("tmp/old1")};
+        EXPECT_EQ(dwtest::inChildWithHome(tree.mkdir("home"), tree.mkdir("data"), "", [&]() -> std::string {
+                      const dw::OperationReport report = operations.deletePaths(toTrash, toTrash);
+                      std::vector<std::string> sortedLeft = report.left;
+                      std::sort(sortedLeft.begin(), sortedLeft.end());
+                      if (report.done != collected.size() - left.size())
+                          return "done " + std::to_string(report.done);
+                      return sortedLeft == left ? "" : "left is not the three folders";
+                  }),
+                  "")
+            << (toTrash ? "into the Trash" : "for good");
+        EXPECT_EQ(dwtest::readFile(tree.path("tmp/cache/sub/new.log")), "written since");
+        EXPECT_EQ(dwtest::readFile(tree.path("tmp/old1/inside")), "not collected");
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/cache/a")));
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/cache/sub/b")));
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/empty")));
+    }
+}
