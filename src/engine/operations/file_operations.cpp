@@ -6,6 +6,12 @@
 #include "engine/texts.h"
 #include "platform/trash.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace dw {
 
 void FileOperations::clear()
@@ -118,6 +124,13 @@ SourceResult resultOf(DeleteOutcome outcome)
     return SourceResult::Left;
 }
 
+// A path handed in with nothing known about it is deleted alone: a folder
+// there may have gained files since the caller listed what it held.
+DeleteOutcome deleteForGood(const std::string& path, const SourceIdentity& expected, Progress& progress)
+{
+    return expected.known() ? deletePermanently(path, &progress, expected) : deleteEntryAlone(path, &progress);
+}
+
 }  // namespace
 
 OperationReport FileOperations::deleteOwn()
@@ -128,7 +141,7 @@ OperationReport FileOperations::deleteOwn()
     report.ran = true;
     Progress& progress = startProgress(text::DeleteCaption, "");
     forEachSource(sources_, progress, report, [&](std::size_t i) {
-        return resultOf(deletePermanently(sources_[i], &progress, identities_[i]));
+        return resultOf(deleteForGood(sources_[i], identities_[i], progress));
     });
     return report;
 }
@@ -156,6 +169,12 @@ OperationReport FileOperations::deleteToTrash()
         }
         if (tree::isMountRootAt(entry.folder.get(), entry.name))
             return SourceResult::Left;  // a whole file system is never trashed
+        if (!identities_[i].known() && S_ISDIR(entry.st.st_mode)) {
+            // An empty folder holds nothing to restore; the kernel keeps one that is not empty.
+            if (::unlinkat(entry.folder.get(), entry.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT)
+                return SourceResult::Done;
+            return SourceResult::Left;
+        }
         switch (platform::moveToTrash(path)) {
         case platform::TrashResult::Trashed:
         case platform::TrashResult::Vanished:
@@ -174,7 +193,7 @@ OperationReport FileOperations::deleteToTrash()
             return SourceResult::Cancelled;
         if (answer == OperationPrompts::NoTrash::Skip)
             return SourceResult::Left;
-        return resultOf(deletePermanently(path, &progress, identities_[i]));
+        return resultOf(deleteForGood(path, identities_[i], progress));
     });
     return report;
 }

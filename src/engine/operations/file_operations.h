@@ -40,7 +40,11 @@ public:
 
     void clear();
     // A source is acted on only while `path` (clean and absolute) still
-    // names `expected`, found without following a link.
+    // names `expected`, found without following a link. A path with nothing
+    // known about it is one entry of a list that names what a folder holds
+    // before the folder: deleting it (for good or into the Trash) takes a
+    // folder there only when it is empty, removed for good, so nothing the
+    // caller never saw goes.
     void addSource(const std::string& path, const SourceIdentity& expected = {});
     void addDestination(const std::string& path);
     // Sets what runSystemOperation does; toRecycleBin matters for Delete only.

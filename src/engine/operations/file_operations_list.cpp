@@ -79,6 +79,28 @@ std::size_t dropGoneRows(ResultList& list, const std::vector<std::string>& folde
     });
 }
 
+// A cancel reports every source it did not reach as left. Among a folder's
+// contents, whose folders come before what they hold, that names items that
+// had already gone into the Trash inside a folder moved there whole: they
+// went with it and count as done.
+void countWhatWentWithItsFolder(OperationReport& report, const std::vector<std::string>& sources)
+{
+    const std::unordered_set<std::string> taken(sources.begin(), sources.end());
+    const std::unordered_set<std::string> left(report.left.begin(), report.left.end());
+    auto wentWithAFolder = [&](const std::string& path) {
+        for (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+             slash = path.rfind('/', slash - 1)) {
+            const std::string folder = path.substr(0, slash);
+            if (taken.count(folder) && !left.count(folder))
+                return true;
+        }
+        return false;
+    };
+    const std::size_t before = report.left.size();
+    std::erase_if(report.left, wentWithAFolder);
+    report.done += before - report.left.size();
+}
+
 std::vector<std::string> folderSources(const std::vector<std::string>& sources)
 {
     std::vector<std::string> folders;
@@ -184,7 +206,14 @@ OperationReport FileOperations::deleteFolderContents(ResultList& list,
     OperationReport report;
     if (!sources_.empty()) {
         const bool trash = settings.useSystemDiskOperations && settings.removeToRecycleBin;
-        report = trash ? deletePaths(true, true) : deleteContentsOwn(listed);
+        if (trash) {
+            const std::vector<std::string> items = sources_;
+            report = deletePaths(true, true);
+            if (report.cancelled)
+                countWhatWentWithItsFolder(report, items);
+        } else {
+            report = deleteContentsOwn(listed);
+        }
     }
     clear();
     // The folder rows themselves still exist and stay.

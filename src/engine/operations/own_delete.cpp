@@ -325,6 +325,28 @@ DeleteOutcome deletePermanently(const std::string& path, Progress* progress,
     return deleter.run(entry);
 }
 
+DeleteOutcome deleteEntryAlone(const std::string& path, Progress* progress)
+{
+    if (progress && progress->cancelled())
+        return DeleteOutcome::Cancelled;
+    SourceEntry entry;
+    switch (findSource(path, {}, entry)) {
+    case SourceState::Gone:
+        return DeleteOutcome::Deleted;
+    case SourceState::Refused:
+        return DeleteOutcome::Failed;
+    case SourceState::Found:
+        break;
+    }
+    if (progress)
+        progress->setFolder(path);
+    // The kernel refuses a folder that is not empty (or is a mount point).
+    const int flags = S_ISDIR(entry.st.st_mode) ? AT_REMOVEDIR : 0;
+    if (::unlinkat(entry.folder.get(), entry.name.c_str(), flags) != 0 && errno != ENOENT)
+        return DeleteOutcome::Failed;
+    return DeleteOutcome::Deleted;
+}
+
 bool listFolderContents(const std::string& folder, const SourceIdentity& expected,
                         FolderContents& contents)
 {

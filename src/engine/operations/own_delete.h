@@ -27,6 +27,12 @@ enum class DeleteOutcome { Deleted, Failed, Cancelled };
 DeleteOutcome deletePermanently(const std::string& path, Progress* progress,
                                 const SourceIdentity& expected = {});
 
+// Deletes the one entry `path` names, found as deletePermanently finds it: a
+// file or link is unlinked, a folder is removed only when it is empty, so
+// nothing below it is ever touched. Shows the path and stops at the
+// progress's cancel (checked first). A path already gone counts as deleted.
+DeleteOutcome deleteEntryAlone(const std::string& path, Progress* progress);
+
 // What lies inside one folder, listed for deleting exactly that.
 struct FolderContents {
     struct Item {

@@ -17,7 +17,7 @@ namespace dw {
 // What is known about the file a path should name. The search records its
 // device and inode; a row read from a session has none, then its type and
 // size have to do. Nothing known (a path handed in by other code) accepts
-// whatever entry the path names.
+// whatever entry the path names, and a delete takes that entry alone.
 struct SourceIdentity {
     std::uint64_t device = 0;  // 0 with inode 0: unknown
     std::uint64_t inode = 0;
@@ -29,6 +29,7 @@ struct SourceIdentity {
     static SourceIdentity of(const struct stat& st);
     // True when `st` (an lstat) describes the file this identity names.
     bool matches(const struct stat& st) const;
+    bool known() const { return device != 0 || inode != 0 || typeKnown; }
 };
 
 enum class SourceState {

@@ -1,13 +1,17 @@
 // "Delete folder contents" leaves the files of system accounts where they
-// are, and every folder above them.
+// are, and every folder above them; a cancel keeps all it did not reach.
 
 #include "engine/operations/file_operations.h"
 #include "engine/operations/file_operations_fixtures.h"
+#include "engine/operations/own_delete.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
+#include <algorithm>
+#include <set>
 
 namespace {
 
@@ -15,6 +19,7 @@ using dw::FileOperations;
 using dw::ResultKind;
 using dw::ResultList;
 using dwtest::addSearchedRow;
+using dwtest::inChildWithHome;
 using dwtest::exists;
 using dwtest::ScriptedPrompts;
 using dwtest::TempTree;
@@ -73,6 +78,115 @@ TEST_F(FolderContentsOfSystemAccounts, TheTrashKeepsThemToo)
               }),
               "");
     expectSystemFileAndItsFoldersKept();
+}
+
+// Each file's content is its own name, so a file is known wherever it ends up.
+const std::vector<std::string> kContentFiles = {"F/a.txt", "F/b.txt", "F/sub/c.txt", "F/sub/deeper/d.txt",
+                                                "F/sub/deeper/e.txt", "F/other/f.txt", "F/other/inner/g.txt"};
+
+bool hasRow(const ResultList& list, const std::string& path)
+{
+    return std::any_of(list.rows().begin(), list.rows().end(),
+                       [&](const dw::ResultRow& row) { return row.path == path; });
+}
+
+std::set<std::string> contentsOfFilesBelow(const std::string& folder)
+{
+    std::set<std::string> contents;
+    for (const std::string& path : dw::listFolderContents(folder)) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            contents.insert(dwtest::readFile(path));
+    }
+    return contents;
+}
+
+#define CHECK_OR_SAY(condition)                                                                  \
+    do {                                                                                         \
+        if (!(condition))                                                                        \
+            return "cancelled after " + std::to_string(cancelAfter) + ": failed " #condition; \
+    } while (false)
+
+// Empties F (for good or into the Trash) with a cancel once `cancelAfter`
+// paths were shown; says what went wrong, "" when nothing did. As root, F
+// also holds a system account's file, which stays with its folders.
+std::string cancelContentsAfter(std::size_t cancelAfter, bool toTrash)
+{
+    TempTree tree;
+    for (const std::string& file : kContentFiles)
+        tree.write(file, file);
+    std::set<std::string> kept;
+    if (TempTree::runningAsRoot()) {
+        const std::string system = tree.write("F/sub/deeper/system.conf", "theirs");
+        if (::lchown(system.c_str(), kSystemAccount, kSystemAccount) != 0)
+            return "chown failed";
+        kept = {system, tree.path("F/sub/deeper"), tree.path("F/sub")};
+    }
+    ResultList list{ResultKind::Old};
+    addSearchedRow(list, tree.path("F"));
+    for (const std::string& file : kContentFiles)
+        addSearchedRow(list, tree.path(file), false);
+    const std::vector<std::string> listed = dw::listFolderContents(tree.path("F"));
+    const std::string dataHome = tree.mkdir("data");
+    const std::string home = tree.mkdir("home");
+    ScriptedPrompts prompts;
+    prompts.progressSink.cancelAfter = cancelAfter;
+    FileOperations operations{prompts};
+    dw::SearchSettings settings;
+    settings.useSystemDiskOperations = toTrash;
+
+    auto body = [&]() -> std::string {
+        auto report = operations.deleteFolderContents(list, 0, settings);
+        CHECK_OR_SAY(report.ran);
+        std::size_t gone = 0;
+        std::size_t taken = 0;
+        for (const std::string& path : listed) {
+            const bool present = exists(path);
+            if (kept.count(path)) {
+                CHECK_OR_SAY(present);
+                continue;
+            }
+            ++taken;
+            gone += present ? 0 : 1;
+            // Exactly what is still there is reported left.
+            CHECK_OR_SAY(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
+        }
+        CHECK_OR_SAY(report.done == gone);
+        CHECK_OR_SAY(report.left.size() == taken - gone);
+        CHECK_OR_SAY(report.cancelled || gone == taken);
+        // Nothing is lost: each file is whole in its place or in the Trash.
+        const std::set<std::string> trashed = contentsOfFilesBelow(dataHome + "/Trash/files");
+        for (const std::string& file : kContentFiles) {
+            const std::string path = tree.path(file);
+            CHECK_OR_SAY(hasRow(list, path) == exists(path));
+            if (exists(path))
+                CHECK_OR_SAY(dwtest::readFile(path) == file);
+            else if (toTrash)
+                CHECK_OR_SAY(trashed.count(file) == 1);
+        }
+        // It stopped right after the path it was showing.
+        if (toTrash)
+            CHECK_OR_SAY(dw::listFolderContents(dataHome + "/Trash/info").size() <= cancelAfter);
+        else
+            CHECK_OR_SAY(gone == std::min(cancelAfter, taken));
+        CHECK_OR_SAY(exists(tree.path("F")) && hasRow(list, tree.path("F")));
+        return {};
+    };
+    return toTrash ? inChildWithHome(home, dataHome, "", body) : body();
+}
+
+#undef CHECK_OR_SAY
+
+TEST(FolderContentsCancelled, OwnDeleteKeepsWhatItDidNotReach)
+{
+    for (std::size_t cancelAfter = 1; cancelAfter <= 10; ++cancelAfter)
+        EXPECT_EQ(cancelContentsAfter(cancelAfter, false), "");
+}
+
+TEST(FolderContentsCancelled, TheTrashHoldsWhatWentAndTheRestStays)
+{
+    for (std::size_t cancelAfter = 1; cancelAfter <= 10; ++cancelAfter)
+        EXPECT_EQ(cancelContentsAfter(cancelAfter, true), "");
 }
 
 }  // namespace

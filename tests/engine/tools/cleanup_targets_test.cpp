@@ -1,5 +1,8 @@
 #include "engine/tools/cleanup_targets.h"
 
+#include "engine/operations/file_operations.h"
+#include "engine/operations/file_operations_fixtures.h"
+#include "engine/operations/own_delete.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
 
 using dwtest::TempTree;
 
@@ -181,4 +185,143 @@ TEST(CleanupCollect, NothingForAMissingFolder)
     std::vector<std::string> paths;
     dw::collectFolderContents(tree.path("absent"), rulesForTree(), paths);
     EXPECT_TRUE(paths.empty());
+}
+
+namespace {
+
+// Old files and folders of the user's to clean away, and what must stay: a
+// hidden file, and a fresh file with the folder holding it. Each file's
+// content is its own name, so a file is known wherever it ends up.
+std::vector<std::string> makeCleanableTree(TempTree& tree)
+{
+    const std::vector<std::string> files = {"tmp/old1",          "tmp/old2",          "tmp/cache/a",
+                                            "tmp/cache/sub/b",   "tmp/cache/sub/c",   "tmp/holder/x",
+                                            "tmp/.hidden"};
+    for (const std::string& file : files) {
+        tree.write(file, file);
+        tree.age(file, kTwoDays);
+    }
+    tree.mkdir("tmp/empty");
+    for (const char* folder : {"tmp/cache/sub", "tmp/cache", "tmp/holder", "tmp/empty"})
+        tree.age(folder, kTwoDays);
+    tree.write("tmp/holder/fresh.log", "in use");
+    return files;
+}
+
+std::set<std::string> contentsOfFilesBelow(const std::string& folder)
+{
+    std::set<std::string> contents;
+    for (const std::string& path : dw::listFolderContents(folder)) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            contents.insert(dwtest::readFile(path));
+    }
+    return contents;
+}
+
+#define CHECK_OR_SAY(condition)                                                                  \
+    do {                                                                                         \
+        if (!(condition))                                                                        \
+            return "cancelled after " + std::to_string(cancelAfter) + ": failed " #condition; \
+    } while (false)
+
+// Cleans the tree's temporary folder the way the program does (collect, then
+// delete for good or into the Trash) with a cancel once `cancelAfter` paths
+// were shown; says what went wrong, "" when nothing did.
+std::string cancelCleaningAfter(std::size_t cancelAfter, bool toTrash)
+{
+    TempTree tree;
+    const std::vector<std::string> files = makeCleanableTree(tree);
+    const std::vector<std::string> collected = dw::collectTargets({tree.path("tmp")}, rulesForTree());
+    const std::string dataHome = tree.mkdir("data");
+    const std::string home = tree.mkdir("home");
+    dwtest::ScriptedPrompts prompts;
+    prompts.progressSink.cancelAfter = cancelAfter;
+    dw::FileOperations operations{prompts};
+    for (const std::string& path : collected)
+        operations.addSource(path);
+
+    auto body = [&]() -> std::string {
+        const dw::OperationReport report = operations.deletePaths(toTrash, toTrash);
+        CHECK_OR_SAY(report.ran);
+        std::size_t gone = 0;
+        for (const std::string& path : collected) {
+            const bool present = dwtest::exists(path);
+            gone += present ? 0 : 1;
+            CHECK_OR_SAY(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
+        }
+        // It stopped right after the path it was showing and claims no more than went.
+        CHECK_OR_SAY(gone == std::min(cancelAfter, collected.size()));
+        CHECK_OR_SAY(report.done == gone && report.left.size() == collected.size() - gone);
+        CHECK_OR_SAY(report.cancelled || gone == collected.size());
+        const std::set<std::string> trashed = contentsOfFilesBelow(dataHome + "/Trash/files");
+        for (const std::string& file : files) {
+            if (dwtest::exists(tree.path(file)))
+                CHECK_OR_SAY(dwtest::readFile(tree.path(file)) == file);
+            else if (toTrash)
+                CHECK_OR_SAY(trashed.count(file) == 1);
+        }
+        CHECK_OR_SAY(dwtest::readFile(tree.path("tmp/holder/fresh.log")) == "in use");
+        CHECK_OR_SAY(dwtest::readFile(tree.path("tmp/.hidden")) == "tmp/.hidden");
+        return {};
+    };
+    return toTrash ? dwtest::inChildWithHome(home, dataHome, "", body) : body();
+}
+
+#undef CHECK_OR_SAY
+
+}  // namespace
+
+TEST(CleanupCancelled, ForGoodItStopsAtOnceAndKeepsWhatItDidNotReach)
+{
+    TempTree tree;
+    makeCleanableTree(tree);
+    // Files, then each folder after its contents; the fresh file's folder stays.
+    const auto collected = dw::collectTargets({tree.path("tmp")}, rulesForTree());
+    ASSERT_EQ(collected.size(), 9u);
+    EXPECT_EQ(indexOf(collected, tree.path("tmp/holder")), collected.size());
+    for (std::size_t cancelAfter = 1; cancelAfter <= collected.size(); ++cancelAfter)
+        EXPECT_EQ(cancelCleaningAfter(cancelAfter, false), "");
+}
+
+TEST(CleanupCancelled, IntoTheTrashEverythingIsInOnePlaceWhole)
+{
+    for (std::size_t cancelAfter = 1; cancelAfter <= 9; ++cancelAfter)
+        EXPECT_EQ(cancelCleaningAfter(cancelAfter, true), "");
+}
+
+TEST(CleanupDelete, WhatAppearedSinceTheCollectionStaysWithItsFolders)
+{
+    for (const bool toTrash : {false, true}) {
+        TempTree tree;
+        makeCleanableTree(tree);
+        const auto collected = dw::collectTargets({tree.path("tmp")}, rulesForTree());
+        // While the question is open a program writes into an emptied folder,
+        // and another puts a folder with a file where an old file was.
+        tree.write("tmp/cache/sub/new.log", "written since");
+        ASSERT_EQ(::unlink(tree.path("tmp/old1").c_str()), 0);
+        tree.write("tmp/old1/inside", "not collected");
+        dwtest::ScriptedPrompts prompts;
+        dw::FileOperations operations{prompts};
+        for (const std::string& path : collected)
+            operations.addSource(path);
+
+        const std::vector<std::string> left = {tree.path("tmp/cache"), tree.path("tmp/cache/sub"),
+                                               tree.path("tmp/old1")};
+        EXPECT_EQ(dwtest::inChildWithHome(tree.mkdir("home"), tree.mkdir("data"), "", [&]() -> std::string {
+                      const dw::OperationReport report = operations.deletePaths(toTrash, toTrash);
+                      std::vector<std::string> sortedLeft = report.left;
+                      std::sort(sortedLeft.begin(), sortedLeft.end());
+                      if (report.done != collected.size() - left.size())
+                          return "done " + std::to_string(report.done);
+                      return sortedLeft == left ? "" : "left is not the three folders";
+                  }),
+                  "")
+            << (toTrash ? "into the Trash" : "for good");
+        EXPECT_EQ(dwtest::readFile(tree.path("tmp/cache/sub/new.log")), "written since");
+        EXPECT_EQ(dwtest::readFile(tree.path("tmp/old1/inside")), "not collected");
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/cache/a")));
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/cache/sub/b")));
+        EXPECT_FALSE(dwtest::exists(tree.path("tmp/empty")));
+    }
 }
