@@ -136,7 +136,9 @@ TEST(TempFilesPage, RowsComeFromTheEnvironmentAndEmptyingTakesOnlyTheCheckedOnes
     page.setSettings(&settings);
     YesPrompts prompts;
     page.setPrompts(&prompts);
+    QSignalSpy counted(&page, &TempFilesPage::sizesCounted);
     page.show();  // the first look fills the list
+    ASSERT_TRUE(counted.wait(20000));
     QTreeWidget* list = findById<QTreeWidget>(&page, id::ToolList);
     ASSERT_EQ(list, page.list());
     ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(page.rows().size()));

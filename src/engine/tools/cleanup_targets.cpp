@@ -2,6 +2,7 @@
 
 #include "engine/operations/file_operations_tree.h"
 #include "engine/search/folder_walker.h"
+#include "engine/search/progress.h"
 #include "engine/texts.h"
 
 #include <dirent.h>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <unordered_set>
 
 namespace dw {
@@ -50,11 +52,31 @@ void addRow(std::vector<CleanupTarget>& rows, const char* name, const char* desc
     if (folders.empty() || !isFolder(folders.front()))
         return;
     CleanupTarget row{name, description, std::move(folders), 0, {}};
-    for (const std::string& folder : row.folders) {
-        row.folderSizes.push_back(withSizes ? folderSize(folder + "/") : 0);
-        row.size += row.folderSizes.back();
-    }
+    if (withSizes)
+        sizeCleanupTarget(row);
+    else
+        row.folderSizes.assign(row.folders.size(), 0);
     rows.push_back(std::move(row));
+}
+
+// The sum of the regular files below `folder` (links not followed), or
+// nullopt when `progress` was cancelled on the way.
+std::optional<std::uint64_t> folderSizeUnlessCancelled(const std::string& folder, Progress* progress)
+{
+    std::vector<std::string> paths;
+    FolderWalker walker(progress);
+    walker.collectPaths(folder + "/", "*", &paths, false, true);
+    std::uint64_t total = 0;
+    for (const std::string& path : paths) {
+        if (progress && progress->cancelled())
+            return std::nullopt;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            total += static_cast<std::uint64_t>(st.st_size);
+    }
+    if (progress && progress->cancelled())
+        return std::nullopt;
+    return total;
 }
 
 bool ownAndSettled(const struct stat& st, const CollectRules& rules)
@@ -125,6 +147,20 @@ std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment,
     addRow(rows, text::ThumbnailsRow, text::ThumbnailsDescription, {cache + "/thumbnails"}, withSizes);
     addRow(rows, text::RecentRow, text::RecentDescription, {data + "/RecentDocuments"}, withSizes);
     return rows;
+}
+
+bool sizeCleanupTarget(CleanupTarget& row, Progress* progress)
+{
+    row.size = 0;
+    row.folderSizes.clear();
+    for (const std::string& folder : row.folders) {
+        const std::optional<std::uint64_t> size = folderSizeUnlessCancelled(folder, progress);
+        if (!size)
+            return false;
+        row.folderSizes.push_back(*size);
+        row.size += *size;
+    }
+    return true;
 }
 
 void collectFolderContents(const std::string& folder, const CollectRules& rules, std::vector<std::string>& paths)

@@ -9,6 +9,8 @@
 
 namespace dw {
 
+class Progress;
+
 // One row of the temporary-files page: well-known folders whose contents
 // are safe to throw away.
 struct CleanupTarget {
@@ -37,6 +39,11 @@ struct CleanupEnvironment {
 // links. Sizes are summed over each row's folders; nothing is changed.
 // Without `withSizes` the folders are not walked and the sizes stay 0.
 std::vector<CleanupTarget> cleanupTargets(const CleanupEnvironment& environment, bool withSizes = true);
+
+// Fills the row's folderSizes and size by walking its folders, as
+// cleanupTargets does. Stops soon after `progress` (when given) is
+// cancelled and returns false; the sizes are partial then.
+bool sizeCleanupTarget(CleanupTarget& row, Progress* progress = nullptr);
 
 // What emptying may leave in place, and the clock it judges ages by.
 struct CollectRules {

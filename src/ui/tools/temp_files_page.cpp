@@ -10,12 +10,13 @@
 #include "ui/controls/widget_ids.h"
 #include "ui/results/gui_prompts.h"
 
-#include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace dw::ui {
 
@@ -23,6 +24,10 @@ namespace {
 
 constexpr int kPageWidth = 345;
 constexpr int kPageHeight = 182;
+constexpr int kSizeColumn = 1;
+
+// The size column of a row whose folders are still being walked.
+constexpr const char* kCounting = "Подсчёт...";
 
 }  // namespace
 
@@ -59,7 +64,7 @@ TempFilesPage::TempFilesPage(QWidget* parent) : QWidget(parent), anchors_(new An
     connect(deleteButton, &QPushButton::clicked, this, &TempFilesPage::emptyChecked);
 }
 
-TempFilesPage::~TempFilesPage() = default;
+TempFilesPage::~TempFilesPage() { stopCount(); }
 
 void TempFilesPage::showEvent(QShowEvent* event)
 {
@@ -74,25 +79,81 @@ void TempFilesPage::showEvent(QShowEvent* event)
 void TempFilesPage::refresh()
 {
     shown_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    rows_ = cleanupTargets(environment_ ? *environment_ : CleanupEnvironment::fromProcess());
+    stopCount();
+    // Listing the rows only looks at their folders; the walk is the count's.
+    rows_ = cleanupTargets(environment_ ? *environment_ : CleanupEnvironment::fromProcess(), false);
     list_->clear();
     QFileIconProvider icons;
     for (const CleanupTarget& row : rows_) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, QString::fromStdString(row.name));
-        item->setText(1, QString::fromStdString(FormatSize(row.size, 3)));
+        item->setText(kSizeColumn, QString::fromUtf8(kCounting));
         item->setText(2, QString::fromStdString(row.description));
+        item->setToolTip(2, item->text(2));  // the last column is cut in a narrow window
         item->setToolTip(0, QString::fromStdString(row.folders.front()));
         item->setIcon(0, icons.icon(QFileInfo(QString::fromStdString(row.folders.front()))));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
-    QApplication::restoreOverrideCursor();
+    // Names and the counting text are read in full; a wider column the user chose stays.
+    for (int column : {0, kSizeColumn}) {
+        const int chosen = list_->columnWidth(column);
+        list_->resizeColumnToContents(column);
+        list_->setColumnWidth(column, std::max(chosen, list_->columnWidth(column)));
+    }
+    startCount();
+}
+
+void TempFilesPage::startCount()
+{
+    counting_ = true;
+    const unsigned generation = generation_;
+    countProgress_.cancel.store(false, std::memory_order_relaxed);
+    // The worker gets its own copy: the rows belong to the window's thread.
+    counter_ = std::thread([this, generation, rows = rows_]() mutable {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!sizeCleanupTarget(rows[i], &countProgress_))
+                return;
+            QMetaObject::invokeMethod(
+                this, [this, generation, i, row = std::move(rows[i])] { showSize(generation, i, row); },
+                Qt::QueuedConnection);
+        }
+        QMetaObject::invokeMethod(this, [this, generation] { finishCount(generation); }, Qt::QueuedConnection);
+    });
+}
+
+void TempFilesPage::stopCount()
+{
+    countProgress_.requestCancel();
+    if (counter_.joinable())
+        counter_.join();
+    ++generation_;
+    counting_ = false;
+}
+
+void TempFilesPage::showSize(unsigned generation, std::size_t row, const CleanupTarget& counted)
+{
+    if (generation != generation_ || row >= rows_.size())
+        return;
+    rows_[row].size = counted.size;
+    rows_[row].folderSizes = counted.folderSizes;
+    if (QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row)))
+        item->setText(kSizeColumn, QString::fromStdString(FormatSize(counted.size, 3)));
+}
+
+void TempFilesPage::finishCount(unsigned generation)
+{
+    if (generation != generation_)
+        return;
+    counting_ = false;
+    Q_EMIT sizesCounted();
 }
 
 void TempFilesPage::emptyChecked()
 {
+    // What is deleted comes from the rows' folders, never from the sizes;
+    // the count stops so that it does not walk what is being emptied.
+    stopCount();
     std::vector<std::string> folders;
     for (int i = 0; i < list_->topLevelItemCount() && i < static_cast<int>(rows_.size()); ++i)
         if (list_->topLevelItem(i)->checkState(0) == Qt::Checked)

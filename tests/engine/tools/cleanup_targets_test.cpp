@@ -3,6 +3,7 @@
 #include "engine/operations/file_operations.h"
 #include "engine/operations/file_operations_fixtures.h"
 #include "engine/operations/own_delete.h"
+#include "engine/search/progress.h"
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,33 @@ TEST(CleanupTargets, RowsFollowTheXdgFoldersAndNeedTheirFirstFolder)
     ASSERT_NE(recent, nullptr);
     EXPECT_EQ(recent->description, "Папка содеоржит ярлыки недавно открытых документов");
     EXPECT_EQ(recent->folders, std::vector<std::string>{tree.path("data/RecentDocuments")});
+}
+
+TEST(CleanupTargets, RowsWithoutSizesAreSizedLaterUnlessCancelled)
+{
+    TempTree tree;
+    tree.writeSized("tmp/a", 700, 1);
+    tree.writeSized("tmp/sub/b", 300, 2);
+    tree.writeSized("system-tmp/c", 50, 3);
+    ASSERT_EQ(::symlink(tree.path("tmp/a").c_str(), tree.path("system-tmp/link").c_str()), 0);
+    dw::CleanupEnvironment environment = environmentIn(tree);
+    environment.tmpdir = tree.path("tmp");
+    auto rows = dw::cleanupTargets(environment, false);
+    ASSERT_FALSE(rows.empty());
+    dw::CleanupTarget& temporary = rows.front();
+    EXPECT_EQ(temporary.size, 0u);
+    EXPECT_EQ(temporary.folderSizes, (std::vector<std::uint64_t>{0, 0, 0}));
+
+    dw::Progress cancelled;
+    cancelled.requestCancel();
+    EXPECT_FALSE(dw::sizeCleanupTarget(temporary, &cancelled));
+
+    dw::Progress running;
+    ASSERT_TRUE(dw::sizeCleanupTarget(temporary, &running));
+    EXPECT_EQ(temporary.folderSizes, (std::vector<std::uint64_t>{1000, 50, 0}));  // the link is not followed
+    EXPECT_EQ(temporary.size, 1050u);
+    ASSERT_TRUE(dw::sizeCleanupTarget(temporary));  // sizing again starts from nothing
+    EXPECT_EQ(temporary.size, 1050u);
 }
 
 TEST(CleanupCollect, TakesOldOwnFilesAndEachFolderAfterItsContents)
