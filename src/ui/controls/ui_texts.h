@@ -37,6 +37,8 @@ inline constexpr const char* TabOld = "По дате";
 inline constexpr const char* TabTempFiles = "Временные файлы";
 inline constexpr const char* TabPrograms = "Установленные программы";
 inline constexpr const char* TabSystemInfo = "Информация о системе";
+// The size of a temporary-files row whose folders are still being walked.
+inline constexpr const char* TempSizeCounting = "Подсчёт...";
 
 // Progress windows
 inline constexpr const char* Cancel = "Отмена";

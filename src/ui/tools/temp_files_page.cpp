@@ -26,9 +26,6 @@ constexpr int kPageWidth = 345;
 constexpr int kPageHeight = 182;
 constexpr int kSizeColumn = 1;
 
-// The size column of a row whose folders are still being walked.
-constexpr const char* kCounting = "Подсчёт...";
-
 }  // namespace
 
 TempFilesPage::TempFilesPage(QWidget* parent) : QWidget(parent), anchors_(new AnchorLayout(this))
@@ -87,7 +84,7 @@ void TempFilesPage::refresh()
     for (const CleanupTarget& row : rows_) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, QString::fromStdString(row.name));
-        item->setText(kSizeColumn, QString::fromUtf8(kCounting));
+        item->setText(kSizeColumn, text::qs(text::TempSizeCounting));
         item->setText(2, QString::fromStdString(row.description));
         item->setToolTip(2, item->text(2));  // the last column is cut in a narrow window
         item->setToolTip(0, QString::fromStdString(row.folders.front()));
