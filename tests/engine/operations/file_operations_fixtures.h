@@ -4,9 +4,11 @@
 // and a progress that records and cancels on cue.
 
 #include "engine/operations/file_operations_mounts.h"
+#include "engine/operations/own_delete.h"
 #include "engine/operations/operation_prompts.h"
 #include "engine/results/result_list.h"
 #include "platform/file_status.h"
+#include "support/temp_tree.h"
 
 #include <sys/stat.h>
 
@@ -16,6 +18,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -159,4 +162,25 @@ inline void addSearchedRow(dw::ResultList& list, const std::string& path, bool c
         list.setChecked(list.size() - 1, checked);
 }
 
+// The contents of every regular file below `folder`: what a cancelled
+// removal must still have, wherever it ended up.
+inline std::set<std::string> contentsOfFilesBelow(const std::string& folder)
+{
+    std::set<std::string> contents;
+    for (const std::string& path : dw::listFolderContents(folder)) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            contents.insert(readFile(path));
+    }
+    return contents;
+}
+
 }  // namespace dwtest
+
+// For checks run once per cancel point: returns what failed, naming the
+// point (`cancelAfter` in the caller), instead of stopping the test.
+#define CHECK_AT_CANCEL_POINT(condition)                                                                  \
+    do {                                                                                         \
+        if (!(condition))                                                                        \
+            return "cancelled after " + std::to_string(cancelAfter) + ": failed " #condition; \
+    } while (false)

@@ -90,23 +90,6 @@ bool hasRow(const ResultList& list, const std::string& path)
                        [&](const dw::ResultRow& row) { return row.path == path; });
 }
 
-std::set<std::string> contentsOfFilesBelow(const std::string& folder)
-{
-    std::set<std::string> contents;
-    for (const std::string& path : dw::listFolderContents(folder)) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            contents.insert(dwtest::readFile(path));
-    }
-    return contents;
-}
-
-#define CHECK_OR_SAY(condition)                                                                  \
-    do {                                                                                         \
-        if (!(condition))                                                                        \
-            return "cancelled after " + std::to_string(cancelAfter) + ": failed " #condition; \
-    } while (false)
-
 // Empties F (for good or into the Trash) with a cancel once `cancelAfter`
 // paths were shown; says what went wrong, "" when nothing did. As root, F
 // also holds a system account's file, which stays with its folders.
@@ -137,45 +120,45 @@ std::string cancelContentsAfter(std::size_t cancelAfter, bool toTrash)
 
     auto body = [&]() -> std::string {
         auto report = operations.deleteFolderContents(list, 0, settings);
-        CHECK_OR_SAY(report.ran);
+        CHECK_AT_CANCEL_POINT(report.ran);
         std::size_t gone = 0;
         std::size_t taken = 0;
         for (const std::string& path : listed) {
             const bool present = exists(path);
             if (kept.count(path)) {
-                CHECK_OR_SAY(present);
+                CHECK_AT_CANCEL_POINT(present);
                 continue;
             }
             ++taken;
             gone += present ? 0 : 1;
             // Exactly what is still there is reported left.
-            CHECK_OR_SAY(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
+            CHECK_AT_CANCEL_POINT(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
         }
-        CHECK_OR_SAY(report.done == gone);
-        CHECK_OR_SAY(report.left.size() == taken - gone);
-        CHECK_OR_SAY(report.cancelled || gone == taken);
+        CHECK_AT_CANCEL_POINT(report.done == gone);
+        CHECK_AT_CANCEL_POINT(report.left.size() == taken - gone);
+        CHECK_AT_CANCEL_POINT(report.cancelled || gone == taken);
         // Nothing is lost: each file is whole in its place or in the Trash.
-        const std::set<std::string> trashed = contentsOfFilesBelow(dataHome + "/Trash/files");
+        const std::set<std::string> trashed = dwtest::contentsOfFilesBelow(dataHome + "/Trash/files");
         for (const std::string& file : kContentFiles) {
             const std::string path = tree.path(file);
-            CHECK_OR_SAY(hasRow(list, path) == exists(path));
+            CHECK_AT_CANCEL_POINT(hasRow(list, path) == exists(path));
             if (exists(path))
-                CHECK_OR_SAY(dwtest::readFile(path) == file);
+                CHECK_AT_CANCEL_POINT(dwtest::readFile(path) == file);
             else if (toTrash)
-                CHECK_OR_SAY(trashed.count(file) == 1);
+                CHECK_AT_CANCEL_POINT(trashed.count(file) == 1);
         }
         // It stopped right after the path it was showing.
         if (toTrash)
-            CHECK_OR_SAY(dw::listFolderContents(dataHome + "/Trash/info").size() <= cancelAfter);
+            CHECK_AT_CANCEL_POINT(dw::listFolderContents(dataHome + "/Trash/info").size() <= cancelAfter);
         else
-            CHECK_OR_SAY(gone == std::min(cancelAfter, taken));
-        CHECK_OR_SAY(exists(tree.path("F")) && hasRow(list, tree.path("F")));
+            CHECK_AT_CANCEL_POINT(gone == std::min(cancelAfter, taken));
+        CHECK_AT_CANCEL_POINT(exists(tree.path("F")) && hasRow(list, tree.path("F")));
         return {};
     };
     return toTrash ? inChildWithHome(home, dataHome, "", body) : body();
 }
 
-#undef CHECK_OR_SAY
+#undef CHECK_AT_CANCEL_POINT
 
 TEST(FolderContentsCancelled, OwnDeleteKeepsWhatItDidNotReach)
 {

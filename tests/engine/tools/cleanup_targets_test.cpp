@@ -236,23 +236,6 @@ std::vector<std::string> makeCleanableTree(TempTree& tree)
     return files;
 }
 
-std::set<std::string> contentsOfFilesBelow(const std::string& folder)
-{
-    std::set<std::string> contents;
-    for (const std::string& path : dw::listFolderContents(folder)) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            contents.insert(dwtest::readFile(path));
-    }
-    return contents;
-}
-
-#define CHECK_OR_SAY(condition)                                                                  \
-    do {                                                                                         \
-        if (!(condition))                                                                        \
-            return "cancelled after " + std::to_string(cancelAfter) + ": failed " #condition; \
-    } while (false)
-
 // Cleans the tree's temporary folder the way the program does (collect, then
 // delete for good or into the Trash) with a cancel once `cancelAfter` paths
 // were shown; says what went wrong, "" when nothing did.
@@ -271,32 +254,32 @@ std::string cancelCleaningAfter(std::size_t cancelAfter, bool toTrash)
 
     auto body = [&]() -> std::string {
         const dw::OperationReport report = operations.deletePaths(toTrash, toTrash);
-        CHECK_OR_SAY(report.ran);
+        CHECK_AT_CANCEL_POINT(report.ran);
         std::size_t gone = 0;
         for (const std::string& path : collected) {
             const bool present = dwtest::exists(path);
             gone += present ? 0 : 1;
-            CHECK_OR_SAY(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
+            CHECK_AT_CANCEL_POINT(std::count(report.left.begin(), report.left.end(), path) == (present ? 1 : 0));
         }
         // It stopped right after the path it was showing and claims no more than went.
-        CHECK_OR_SAY(gone == std::min(cancelAfter, collected.size()));
-        CHECK_OR_SAY(report.done == gone && report.left.size() == collected.size() - gone);
-        CHECK_OR_SAY(report.cancelled || gone == collected.size());
-        const std::set<std::string> trashed = contentsOfFilesBelow(dataHome + "/Trash/files");
+        CHECK_AT_CANCEL_POINT(gone == std::min(cancelAfter, collected.size()));
+        CHECK_AT_CANCEL_POINT(report.done == gone && report.left.size() == collected.size() - gone);
+        CHECK_AT_CANCEL_POINT(report.cancelled || gone == collected.size());
+        const std::set<std::string> trashed = dwtest::contentsOfFilesBelow(dataHome + "/Trash/files");
         for (const std::string& file : files) {
             if (dwtest::exists(tree.path(file)))
-                CHECK_OR_SAY(dwtest::readFile(tree.path(file)) == file);
+                CHECK_AT_CANCEL_POINT(dwtest::readFile(tree.path(file)) == file);
             else if (toTrash)
-                CHECK_OR_SAY(trashed.count(file) == 1);
+                CHECK_AT_CANCEL_POINT(trashed.count(file) == 1);
         }
-        CHECK_OR_SAY(dwtest::readFile(tree.path("tmp/holder/fresh.log")) == "in use");
-        CHECK_OR_SAY(dwtest::readFile(tree.path("tmp/.hidden")) == "tmp/.hidden");
+        CHECK_AT_CANCEL_POINT(dwtest::readFile(tree.path("tmp/holder/fresh.log")) == "in use");
+        CHECK_AT_CANCEL_POINT(dwtest::readFile(tree.path("tmp/.hidden")) == "tmp/.hidden");
         return {};
     };
     return toTrash ? dwtest::inChildWithHome(home, dataHome, "", body) : body();
 }
 
-#undef CHECK_OR_SAY
+#undef CHECK_AT_CANCEL_POINT
 
 }  // namespace
 
