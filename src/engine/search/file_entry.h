@@ -31,9 +31,9 @@ struct FileEntry {
     std::int64_t lastAccessNs = 0;   // st_atim, nanoseconds since the epoch (UTC)
     std::uint64_t device = 0;        // st_dev
     std::uint64_t inode = 0;         // st_ino
-    std::uint32_t hash = 0;          // prefix CRC-32; 0 = not computed or unreadable
+    std::uint32_t hash = 0;          // prefix CRC-32, valid when prefixRead
     std::uint8_t attributes = 0;
-    bool prefixRead = false;         // hash was computed during the walk
+    bool prefixRead = false;         // the duplicate search has fingerprinted the file
     std::shared_ptr<const std::string> folder;  // ends with '/'; may be empty
     std::string name;
 

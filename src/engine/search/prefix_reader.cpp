@@ -12,13 +12,23 @@ PrefixReader::PrefixReader(std::uint32_t prefixLength, char* buffer, FolderCache
 
 PrefixReader::~PrefixReader() { finish(false); }
 
+std::size_t PrefixReader::prefixOf(const FileEntry& entry) const
+{
+    return static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength_, entry.size));
+}
+
+void PrefixReader::record(FileEntry& entry, std::size_t length)
+{
+    entry.hash = crc32Of(buffer_, length);
+    entry.prefixRead = true;
+}
+
 PrefixReader::Look PrefixReader::look(FileEntry& entry, QuietReader& reader)
 {
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength_, entry.size));
+    const std::size_t length = prefixOf(entry);
     switch (reader.readCachedAt(0, buffer_, length)) {
     case QuietReader::Cached::Yes:
-        entry.hash = crc32Of(buffer_, length);
-        entry.prefixRead = true;
+        record(entry, length);
         return Look::Read;
     case QuietReader::Cached::No:
         return Look::NotYet;
@@ -52,11 +62,9 @@ bool PrefixReader::settleOldest(bool keep, bool mayWait)
             return false;
         if (mayWait) {
             // The disk is on it already: this read only waits for the end.
-            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(prefixLength_, oldest.entry->size));
-            if (oldest.reader.readAt(0, buffer_, length)) {
-                oldest.entry->hash = crc32Of(buffer_, length);
-                oldest.entry->prefixRead = true;
-            }
+            const std::size_t length = prefixOf(*oldest.entry);
+            if (oldest.reader.readAt(0, buffer_, length))
+                record(*oldest.entry, length);
         }
     }
     oldest.reader.close();

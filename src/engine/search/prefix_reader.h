@@ -48,6 +48,10 @@ public:
 
 private:
     enum class Look { Read, NotYet, Failed };
+    // Bytes of the file's beginning that make its fingerprint.
+    std::size_t prefixOf(const FileEntry& entry) const;
+    // Fingerprints the `length` bytes in the buffer as the entry's.
+    void record(FileEntry& entry, std::size_t length);
     Look look(FileEntry& entry, QuietReader& reader);
     // Looks again at the oldest waiting file; drops it unless it is still
     // unread and `keep` is set. True when it was dropped.
